@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+namespace Lib {
+
+// Raised when a text has no stored form (or a stored text has no plain form).
+class TextCodingError : public std::runtime_error
+{
+public:
+    explicit TextCodingError(const QString& message);
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Drink names, directions and amounts are kept in the file with every character's code point
+// raised by this much.
+inline constexpr char32_t TextShift = 17;
+
+// Raises every code point by 17. Throws TextCodingError when a shifted code point would not be a
+// valid Unicode scalar value (a surrogate or beyond U+10FFFF); nothing partial is returned.
+QString EncodeText(const QString& text);
+
+// Lowers every code point by 17; a null value gives the empty text. Throws TextCodingError for a
+// stored text that no plain text encodes to.
+QString DecodeText(const QVariant& value);
+QString DecodeText(const QString& value);
+
+} // namespace Lib

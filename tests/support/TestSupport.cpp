@@ -1,0 +1,79 @@
+#include "TestSupport.h"
+
+#include "store/DBLib.h"
+#include "store/DerivedFlags.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QTest>
+
+TestDataFolder::TestDataFolder()
+{
+    QVERIFY2(m_dir.isValid(), "cannot create a temporary folder");
+}
+
+TestDataFolder::~TestDataFolder()
+{
+    DBLib::CloseRecipeDatabase();
+}
+
+QString TestDataFolder::file(const QString& name) const
+{
+    return QDir(m_dir.path()).filePath(name);
+}
+
+QString TestDataFolder::databasePath() const
+{
+    return file(QStringLiteral("Tumblerix.dat"));
+}
+
+void TestDataFolder::createEmptyDatabase()
+{
+    DBLib::CloseRecipeDatabase();
+    DBLib::CreateRecipeDatabase(databasePath());
+}
+
+void TestDataFolder::createSmallDatabase()
+{
+    createEmptyDatabase();
+    Sql::Connection& db = DBLib::Database();
+    db.exec(QStringLiteral("INSERT INTO GlassTypes (GlassID, GlassType) VALUES (1, 'Cocktail Glass'), "
+                           "(2, 'Highball Glass'), (3, 'Old Fashioned Glass')"));
+    // name, non-alcoholic, in stock
+    const struct
+    {
+        const char* name;
+        bool nonAlcoholic;
+        bool inStock;
+    } ingredients[] = {
+        {"Gin", false, true},          {"Dry Vermouth", false, true}, {"Lime Juice", true, true},
+        {"Orange Juice", true, true},  {"Grenadine", true, false},    {"Vodka", false, false},
+        {"Ginger Ale", true, true},    {"Sugar Syrup", true, false},
+    };
+    for (const auto& ing : ingredients) {
+        const qint64 id = DBLib::AddIngredient(QString::fromUtf8(ing.name), QString(),
+                                               ing.nonAlcoholic ? QStringLiteral("True") : QStringLiteral("False"));
+        if (ing.inStock)
+            db.execute(QStringLiteral("UPDATE Ingredients SET CurrentStock = 1 WHERE ID = ?1"), {id});
+    }
+}
+
+TestSettings::TestSettings()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+}
+
+qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, const QString& glass)
+{
+    const qint64 id =
+        DBLib::Database().scalar(QStringLiteral("SELECT COALESCE(MAX(ID), 0) + 1 FROM Drinks")).toLongLong();
+    for (const TestLine& line : lines)
+        DBLib::AddRecipeLine(id, DBLib::GetIngredientIDByName(QString::fromUtf8(line.ingredient)),
+                             QString::fromUtf8(line.amount));
+    const int glassId = DBLib::GetGlassTypeID(glass.isEmpty() ? QStringLiteral("Cocktail Glass") : glass);
+    DBLib::AddDrink(id, name.trimmed().toUpper(), glassId, QStringLiteral("Stir and serve."), QString(),
+                    QStringLiteral("True"), QString(), QString(), QString());
+    DBLib::UpdateDrinkFlags(id);
+    return id;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A private data folder and preference store for one test, and a recipe database in it.
+class TestDataFolder
+{
+public:
+    TestDataFolder();
+    ~TestDataFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const;
+    QString databasePath() const;
+
+    // A new empty recipe database in the folder, opened as the process's database.
+    void createEmptyDatabase();
+    // The same, with a few glasses and ingredients that most tests need.
+    void createSmallDatabase();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Points QSettings (user scope) at a folder of its own for the life of the object.
+class TestSettings
+{
+public:
+    TestSettings();
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Adds a drink with its recipe lines through the store's adders. Ingredients are looked up by
+// name (and must exist). Returns the drink's ID.
+struct TestLine
+{
+    const char* amount;
+    const char* ingredient;
+};
+qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, const QString& glass = QString());

@@ -1,14 +1,49 @@
 #include "common/MessageBox.h"
+#include "main/GlassPictures.h"
+#include "main/frmMain.h"
+#include "main/frmSplash.h"
 #include "store/DBLib.h"
 #include "store/DataFolder.h"
-#include "store/Lib.h"
 #include "store/StarterData.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
+#include <QStyleFactory>
 #include <QTextStream>
 
-#include <exception>
+namespace {
+
+// Prints what the data folder's database holds, creating it first when it is missing.
+int report(const DataFolder::Choice& folder)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString path = DataFolder::databasePath(folder.path);
+    bool created = false;
+    try {
+        if (QFileInfo::exists(path)) {
+            DBLib::OpenRecipeDatabase(path);
+        } else {
+            StarterData::CreateStarterDatabase(path);
+            created = true;
+        }
+        out << "Data folder: " << folder.path << " (" << folder.reason << ")\n"
+            << "Recipe database: " << path << (created ? " (new, from the starter recipes)" : "") << "\n";
+        for (const char* table : {"Drinks", "Ingredients", "GlassTypes", "Tips"})
+            out << table << ": " << DBLib::CountRecords(QString::fromLatin1(table), QString()) << "\n";
+    } catch (const Sql::Error& e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    } catch (const std::exception& e) {
+        err << QString::fromUtf8(e.what()) << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -16,52 +51,45 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Brimvale"));
     QApplication::setApplicationName(QStringLiteral("Tumblerix"));
     QApplication::setApplicationVersion(QStringLiteral(TUMBLERIX_VERSION));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    GlassPictures::registerResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tumblerix.svg")));
 
-    QTextStream out(stdout);
-    const QStringList arguments = QApplication::arguments();
-    const bool reportOnly = arguments.contains(QStringLiteral("--report"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tumblerix keeps your drink recipes and tells you what you can pour."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Keep the recipe database and the other files in <folder> (default: $%1, a database beside "
+                       "the program, or ~/.local/share/Brimvale/Tumblerix).")
+            .arg(DataFolder::EnvironmentVariable),
+        QStringLiteral("folder"));
+    const QCommandLineOption reportOnly(QStringLiteral("report"),
+                                        QStringLiteral("Print what the recipe database holds and exit."));
+    parser.addOption(dataDir);
+    parser.addOption(reportOnly);
+    parser.process(app);
 
-    const DataFolder::Choice folder = DataFolder::choose(arguments, QApplication::applicationDirPath());
+    const DataFolder::Choice folder = DataFolder::choose(QApplication::arguments(), QApplication::applicationDirPath());
     QString error;
     if (!DataFolder::ensureExists(folder.path, &error)) {
+        if (parser.isSet(reportOnly)) {
+            QTextStream(stderr) << error << Qt::endl;
+            return 1;
+        }
         MessageBox::critical(nullptr, QStringLiteral("Tumblerix"), error);
         return 1;
     }
-    const QString databasePath = DataFolder::databasePath(folder.path);
-    bool created = false;
-    try {
-        if (QFileInfo::exists(databasePath)) {
-            DBLib::OpenRecipeDatabase(databasePath);
-        } else {
-            StarterData::CreateStarterDatabase(databasePath);
-            created = true;
-        }
-    } catch (const Sql::Error& e) {
-        if (reportOnly)
-            QTextStream(stderr) << e.message() << Qt::endl;
-        else
-            MessageBox::critical(nullptr, QStringLiteral("Tumblerix"), e.message());
-        return 1;
-    } catch (const std::exception& e) {
-        const QString message = QString::fromUtf8(e.what());
-        if (reportOnly)
-            QTextStream(stderr) << message << Qt::endl;
-        else
-            MessageBox::critical(nullptr, QStringLiteral("Tumblerix"), message);
-        return 1;
-    }
+    if (parser.isSet(reportOnly))
+        return report(folder);
 
-    const QString report =
-        QStringLiteral("Data folder: %1 (%2)\nRecipe database: %3%4\nDrinks: %5\nIngredients: %6\nGlasses: %7\nTips: %8")
-            .arg(folder.path, folder.reason, databasePath,
-                 created ? QStringLiteral(" (new, from the starter recipes)") : QString())
-            .arg(DBLib::CountRecords(QStringLiteral("Drinks"), QString()))
-            .arg(DBLib::CountRecords(QStringLiteral("Ingredients"), QString()))
-            .arg(DBLib::CountRecords(QStringLiteral("GlassTypes"), QString()))
-            .arg(DBLib::CountRecords(QStringLiteral("Tips"), QString()));
-    out << report << Qt::endl;
-    if (reportOnly)
-        return 0;
-    MessageBox::information(nullptr, QStringLiteral("Tumblerix"), report);
-    return 0;
+    frmSplash splash;
+    splash.show();
+    QApplication::processEvents();
+    frmMain window(folder.path);
+    if (!window.Load(&splash))
+        return 1;
+    window.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+// Glass pictures, slideshow pictures and the shipped replacements for missing ones.
+namespace GlassPictures {
+
+// Registers the pictures compiled into the program (safe to call more than once).
+void registerResources();
+
+// The file that shows a glass: "<GlassID>.gif" in the data folder's Images folder, then the same
+// name in other picture formats, then the picture shipped with the program, then the
+// "picture not found" picture. Never empty.
+QString glassPicturePath(int glassId, const QString& dataFolder);
+
+// The picture shown when a file is missing: "filenotfound.jpg" in the data folder's Images folder
+// when there is one, otherwise the shipped one.
+QString notFoundPicturePath(const QString& dataFolder);
+
+// Loads a picture; SVG drawings are rendered at the given size (or their own when size is empty).
+// A null pixmap when the file is missing or not a readable picture.
+QPixmap load(const QString& path, QSize size = QSize());
+
+// The picture's own size in pixels, or an invalid size when it cannot be read.
+QSize naturalSize(const QString& path);
+
+} // namespace GlassPictures

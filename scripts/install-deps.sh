@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   xvfb xauth
   fonts-dejavu-core
+  poppler-utils
 )
 
 missing=()

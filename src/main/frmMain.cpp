@@ -1,6 +1,21 @@
 #include "frmMain.h"
 
 #include "GlassPictures.h"
+#include "editing/frmAddDrink.h"
+#include "editing/frmModifyDrink.h"
+#include "editing/frmModifyIngredients.h"
+#include "online/frmSubmit.h"
+#include "online/frmUpdate.h"
+#include "printing/PrintCommands.h"
+#include "printing/PrintQueue.h"
+#include "printing/frmPrintList.h"
+#include "stock/frmCurrentStock.h"
+#include "stock/frmShoppingList.h"
+#include "tools/frmBAL.h"
+#include "tools/frmConversionCalc.h"
+#include "tools/frmMeasurement.h"
+#include "tools/frmSubs.h"
+#include "tools/frmTips.h"
 #include "PictureList.h"
 #include "appearance/ColorSchemes.h"
 #include "common/MessageBox.h"
@@ -76,6 +91,8 @@ frmMain::frmMain(const QString& dataFolder, QWidget* parent) : QMainWindow(paren
     GlassPictures::registerResources();
     createControls();
     createMenus();
+    m_printQueue = new PrintQueue(m_dataFolder, this);
+    connectWindows();
     resize(960, 640);
 }
 
@@ -279,6 +296,7 @@ void frmMain::createMenus()
                                 QKeySequence(QStringLiteral("Ctrl+I")));
     mnuMarkAsFavorite = action(mnuTools, QStringLiteral("Add to Favorites"), "mnuMarkAsFavorite");
     mnuRemoveFromFavorites = action(mnuTools, QStringLiteral("Remove From Favorites"), "mnuRemoveFromFavorites");
+    mnuSubmitDrink = action(mnuTools, QStringLiteral("Submit Drink"), "mnuSubmitDrink");
     mnuFind = action(mnuTools, QStringLiteral("&Find Drink"), "mnuFind", QKeySequence(QStringLiteral("Ctrl+F")));
     separator(mnuTools, "Divider1");
     mnuEditStock = action(mnuTools, QStringLiteral("&Edit Current Stock"), "mnuEditStock");
@@ -440,6 +458,89 @@ QLabel* frmMain::statusPanel(int panel) const
     default:
         return m_panel3;
     }
+}
+
+void frmMain::showModeless(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowFlag(Qt::Window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void frmMain::connectWindows()
+{
+    // Recipe editing.
+    const auto link = [this] {
+        MainWindowLink l;
+        l.reloadDrinks = [this] { LoadDrinks(false); };
+        l.redisplaySelection = [this] { lstDrinks_Click(); };
+        l.progressBar = ProgressBar1;
+        l.showStatus = [this](const QString& text) { m_panel1->setText(text); };
+        return l;
+    };
+    connect(mnuAdd, &QAction::triggered, this, [this, link] { frmAddDrink::Open(this, link()); });
+    connect(mnuModifyDrink, &QAction::triggered, this, [this, link] {
+        const int position = selectedPosition();
+        frmModifyDrink::Open(this, position < 0 ? QString() : m_entries.at(position), link());
+    });
+    connect(mnuEdit_EditIngredients, &QAction::triggered, this,
+            [this] { frmModifyIngredients::Open(this, ProgressBar1); });
+
+    // Stock and shopping list, both modal.
+    connect(mnuEditStock, &QAction::triggered, this, [this] {
+        frmCurrentStock window(this);
+        window.exec();
+    });
+    connect(mnuShoppingList, &QAction::triggered, this, [this] {
+        frmShoppingList window(this);
+        window.exec();
+    });
+
+    // Printing. The queue's state drives its two menu entries.
+    mnuClearQueue->setEnabled(false);
+    mnuPrintDrinks->setEnabled(false);
+    connect(m_printQueue, &PrintQueue::collectingChanged, this, [this](bool collecting) {
+        mnuClearQueue->setEnabled(collecting);
+        mnuPrint->setEnabled(collecting);
+    });
+    connect(mnuAddPrint, &QAction::triggered, this,
+            [this] { PrintCommands::AddDrinkToPrintList(this, *m_printQueue, lblDrink->text().trimmed()); });
+    connect(mnuClearQueue, &QAction::triggered, this, [this] { m_printQueue->clear(); });
+    connect(mnuPrintIndex, &QAction::triggered, this,
+            [this] { PrintCommands::PrintDrinkToIndexCard(this, lblDrink->text().trimmed()); });
+    const auto showDrink = [this](const QString& name) {
+        const int position = int(m_entries.indexOf(name));
+        if (position >= 0)
+            selectDrinkAt(position);
+    };
+    connect(mnuPrint, &QAction::triggered, this, [this, showDrink] {
+        frmPrintList window(this, *m_printQueue, m_entries, showDrink);
+        window.exec();
+    });
+    connect(mnuDrinkList, &QAction::triggered, this,
+            [this, showDrink] { showModeless(new frmPrintList(this, *m_printQueue, m_entries, showDrink)); });
+
+    // Online exchange.
+    connect(mnuUpdateDatabase, &QAction::triggered, this, [this] {
+        // Accepting a newer version closes the program once the update window is gone.
+        frmUpdate window(this, [this] { LoadDrinks(false); },
+                         [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+        window.exec();
+    });
+    connect(mnuSubmitDrink, &QAction::triggered, this, [this] {
+        const int position = selectedPosition();
+        frmSubmit::SubmitSelectedDrink(this, position < 0 ? QString() : m_entries.at(position),
+                                       [this] { lstDrinks_Click(); });
+    });
+
+    // Bar tools, beside the main window.
+    connect(mnuBAL, &QAction::triggered, this, [this] { showModeless(new frmBAL(this)); });
+    connect(mnuMeasurement, &QAction::triggered, this, [this] { showModeless(new frmMeasurement(this)); });
+    connect(mnuConversion, &QAction::triggered, this, [this] { showModeless(new frmConversionCalc(this)); });
+    connect(mnusubs, &QAction::triggered, this, [this] { showModeless(new frmSubs(this)); });
+    connect(mnuTips, &QAction::triggered, this, [this] { showModeless(new frmTips(this)); });
 }
 
 // ---- Busy state and closing -------------------------------------------------------------------

@@ -18,6 +18,7 @@ class QStatusBar;
 class QStringListModel;
 class QTimer;
 class frmSplash;
+class PrintQueue;
 
 // The hub of the program: the drink list with its five views and incremental search, the recipe of
 // the selected drink, the slideshow, and the menus that open every other window.
@@ -83,6 +84,9 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void connectWindows();
+    // Opens a window that stays open beside the main window and deletes itself when closed.
+    void showModeless(QWidget* window);
     void RestoreDrinkListSelection();
     void viewCommand(int view);
     void runView(int view, bool outputToSplashScreen);
@@ -104,6 +108,7 @@ private:
     void txtSearch_KeyUp();
 
     QString m_dataFolder;
+    PrintQueue* m_printQueue = nullptr;
     QPointer<frmSplash> m_splash;
     QString m_selectedName;
     qint64 m_selectedId = 0;
@@ -155,6 +160,7 @@ public:
     QAction* mnuAddShoppingList = nullptr;
     QAction* mnuMarkAsFavorite = nullptr;
     QAction* mnuRemoveFromFavorites = nullptr;
+    QAction* mnuSubmitDrink = nullptr;
     QAction* mnuFind = nullptr;
     QAction* mnuEditStock = nullptr;
     QAction* mnuShoppingList = nullptr;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+// The ingredient catalogue editor: the non-alcoholic mark of an ingredient, and deleting ingredients
+// that no recipe uses. Changes are written at once.
+class frmModifyIngredients : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // mainProgress is the main window's ProgressBar1 (may be null); it moves while the grid fills.
+    explicit frmModifyIngredients(QWidget* parent, QProgressBar* mainProgress = nullptr);
+
+    // The "Edit Ingredients" menu command: runs the window modally.
+    static void Open(QWidget* parent, QProgressBar* mainProgress = nullptr);
+
+    static QString YesNoText(bool value);
+    static bool IsYesText(const QString& text);
+
+private:
+    void LoadIngredientGrid();
+    void RowSelected();
+    void ShowIngredient(qint64 id, const QString& name, const QString& nonAlcoholicText);
+    void EnableDeleteIfUnused(qint64 id);
+    void ClearEditArea();
+    int RowOfIngredient(qint64 id) const;
+    void CommandUpdate_Click();
+    void CommandDelete_Click();
+
+    QProgressBar* m_mainProgress = nullptr;
+    int SelectedRow = -1;
+
+    QTableWidget* MSFlexGrid1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblIngredient = nullptr;
+    QLabel* lblNonAlcoholic = nullptr;
+    QComboBox* ComboNonAlcoholic = nullptr;
+    QPushButton* CommandUpdate = nullptr;
+    QPushButton* CommandDelete = nullptr;
+    QLabel* LabelInstructions = nullptr;
+    QLineEdit* txtID = nullptr;
+};

@@ -482,8 +482,7 @@ void frmMain::connectWindows()
     };
     connect(mnuAdd, &QAction::triggered, this, [this, link] { frmAddDrink::Open(this, link()); });
     connect(mnuModifyDrink, &QAction::triggered, this, [this, link] {
-        const int position = selectedPosition();
-        frmModifyDrink::Open(this, position < 0 ? QString() : m_entries.at(position), link());
+        frmModifyDrink::Open(this, selectedEntryText(), link());
     });
     connect(mnuEdit_EditIngredients, &QAction::triggered, this,
             [this] { frmModifyIngredients::Open(this, ProgressBar1); });
@@ -530,9 +529,7 @@ void frmMain::connectWindows()
         window.exec();
     });
     connect(mnuSubmitDrink, &QAction::triggered, this, [this] {
-        const int position = selectedPosition();
-        frmSubmit::SubmitSelectedDrink(this, position < 0 ? QString() : m_entries.at(position),
-                                       [this] { lstDrinks_Click(); });
+        frmSubmit::SubmitSelectedDrink(this, selectedEntryText(), [this] { lstDrinks_Click(); });
     });
 
     // Bar tools, beside the main window.
@@ -545,23 +542,23 @@ void frmMain::connectWindows()
 
 // ---- Busy state and closing -------------------------------------------------------------------
 
+QList<QAction*> frmMain::busyEntries() const
+{
+    return {mnuPrint, mnuExit, mnuAdd, mnuDelete, mnuModifyDrink, mnuAddShoppingList, mnuMarkAsFavorite,
+            mnuRemoveFromFavorites, mnuFind, mnuEditStock, mnuShoppingList, mnuColor, mnuView_ShowAllDrinks,
+            mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock, mnuView_SearchAllNonAlcoholicDrinks,
+            mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock, mnuUpdateDatabase, mnusubs, mnuTips};
+}
+
 void frmMain::DisableMainMenus()
 {
-    for (QAction* a : {mnuPrint, mnuExit, mnuAdd, mnuDelete, mnuModifyDrink, mnuAddShoppingList, mnuMarkAsFavorite,
-                       mnuRemoveFromFavorites, mnuFind, mnuEditStock, mnuShoppingList, mnuColor, mnuView_ShowAllDrinks,
-                       mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock,
-                       mnuView_SearchAllNonAlcoholicDrinks, mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock,
-                       mnuUpdateDatabase, mnusubs, mnuTips})
+    for (QAction* a : busyEntries())
         a->setEnabled(false);
 }
 
 void frmMain::EnableMainMenus()
 {
-    for (QAction* a : {mnuPrint, mnuExit, mnuAdd, mnuDelete, mnuModifyDrink, mnuAddShoppingList, mnuMarkAsFavorite,
-                       mnuRemoveFromFavorites, mnuFind, mnuEditStock, mnuShoppingList, mnuColor, mnuView_ShowAllDrinks,
-                       mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock,
-                       mnuView_SearchAllNonAlcoholicDrinks, mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock,
-                       mnuUpdateDatabase, mnusubs, mnuTips})
+    for (QAction* a : busyEntries())
         a->setEnabled(true);
 }
 
@@ -771,6 +768,12 @@ void frmMain::removeSelectedEntry()
 
 // ---- Selection and recipe ---------------------------------------------------------------------
 
+QString frmMain::selectedEntryText() const
+{
+    const int position = selectedPosition();
+    return position < 0 ? QString() : m_entries.at(position);
+}
+
 int frmMain::selectedPosition() const
 {
     const QModelIndexList rows = lstDrinks->selectionModel()->selectedRows();
@@ -852,8 +855,7 @@ void frmMain::reportFailure(const QString& what, const std::exception& e)
 
 void frmMain::mnuMarkAsFavorite_Click()
 {
-    const int position = selectedPosition();
-    const QString name = position < 0 ? QString() : m_entries.at(position);
+    const QString name = selectedEntryText();
     if (name.isEmpty())
         return;
     m_selectedName = name;
@@ -868,8 +870,7 @@ void frmMain::mnuMarkAsFavorite_Click()
 
 void frmMain::mnuRemoveFromFavorites_Click()
 {
-    const int position = selectedPosition();
-    const QString name = position < 0 ? QString() : m_entries.at(position);
+    const QString name = selectedEntryText();
     if (name.isEmpty())
         return;
     m_selectedName = name;
@@ -886,8 +887,7 @@ void frmMain::mnuRemoveFromFavorites_Click()
 
 void frmMain::mnuAddShoppingList_Click()
 {
-    const int position = selectedPosition();
-    const QString name = position < 0 ? QString() : m_entries.at(position);
+    const QString name = selectedEntryText();
     m_selectedName = name;
     if (name.isEmpty())
         return;
@@ -900,8 +900,7 @@ void frmMain::mnuAddShoppingList_Click()
 
 void frmMain::mnuDelete_Click()
 {
-    const int position = selectedPosition();
-    const QString name = position < 0 ? QString() : m_entries.at(position);
+    const QString name = selectedEntryText();
     m_selectedName = name;
     if (name.trimmed().isEmpty())
         return;

@@ -69,6 +69,8 @@ public:
     // Selects the entry at position (-1 clears the selection) and shows it.
     void selectDrinkAt(int position);
     int selectedPosition() const;
+    // The text of the selected list entry, empty when nothing is selected.
+    QString selectedEntryText() const;
     QProgressBar* progressBar() const { return ProgressBar1; }
     QLabel* statusPanel(int panel) const;
     QMenu* editMenu() const { return mnuTools; }
@@ -85,6 +87,7 @@ private:
     void createControls();
     void createMenus();
     void connectWindows();
+    QList<QAction*> busyEntries() const;
     // Opens a window that stays open beside the main window and deletes itself when closed.
     void showModeless(QWidget* window);
     void RestoreDrinkListSelection();

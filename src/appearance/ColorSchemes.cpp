@@ -124,6 +124,9 @@ void applyButton(QWidget* button, const Scheme& scheme)
 void applyInput(QWidget* input, const Scheme& scheme)
 {
     setColours(input, {{QPalette::Base, scheme.TextListBox}, {QPalette::Text, scheme.Text}});
+    // A drop-down list without a text box is drawn with the button colours.
+    if (const auto* combo = qobject_cast<const QComboBox*>(input); combo && !combo->isEditable())
+        setColours(input, {{QPalette::Button, scheme.TextListBox}, {QPalette::ButtonText, scheme.Text}});
 }
 
 void applyStandard(QWidget* window, const Scheme& scheme)

@@ -1,6 +1,9 @@
 #include "frmMain.h"
 
 #include "GlassPictures.h"
+#include "about/HelpBrowser.h"
+#include "about/frmAbout.h"
+#include "appearance/frmColor.h"
 #include "editing/frmAddDrink.h"
 #include "editing/frmModifyDrink.h"
 #include "editing/frmModifyIngredients.h"
@@ -13,6 +16,7 @@
 #include "stock/frmShoppingList.h"
 #include "tools/frmBAL.h"
 #include "tools/frmConversionCalc.h"
+#include "tools/frmFind.h"
 #include "tools/frmMeasurement.h"
 #include "tools/frmSubs.h"
 #include "tools/frmTips.h"
@@ -530,6 +534,29 @@ void frmMain::connectWindows()
     });
     connect(mnuSubmitDrink, &QAction::triggered, this, [this] {
         frmSubmit::SubmitSelectedDrink(this, selectedEntryText(), [this] { lstDrinks_Click(); });
+    });
+
+    // Colours, about box and help.
+    connect(mnuColor, &QAction::triggered, this, [this] {
+        frmColor window(this, [this] { ApplyColorScheme(); });
+        window.exec();
+    });
+    connect(mnuAbout, &QAction::triggered, this, [this] {
+        frmAbout window(this, dataFolder());
+        window.exec();
+    });
+    connect(mnuContent, &QAction::triggered, this, [this] { HelpBrowser::Open(this); });
+
+    // Find stays open beside the main window; asking again brings the open one forward.
+    connect(mnuFind, &QAction::triggered, this, [this] {
+        if (m_find) {
+            m_find->show();
+            m_find->raise();
+            m_find->activateWindow();
+            return;
+        }
+        m_find = new frmFind(this);
+        showModeless(m_find);
     });
 
     // Bar tools, beside the main window.

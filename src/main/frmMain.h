@@ -19,6 +19,7 @@ class QStringListModel;
 class QTimer;
 class frmSplash;
 class PrintQueue;
+class frmFind;
 
 // The hub of the program: the drink list with its five views and incremental search, the recipe of
 // the selected drink, the slideshow, and the menus that open every other window.
@@ -112,6 +113,7 @@ private:
 
     QString m_dataFolder;
     PrintQueue* m_printQueue = nullptr;
+    QPointer<frmFind> m_find; // one find window at a time
     QPointer<frmSplash> m_splash;
     QString m_selectedName;
     qint64 m_selectedId = 0;

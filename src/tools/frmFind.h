@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class frmMain;
+
+// Finds drinks by a piece of their name or directions, or by an ingredient they use, within the
+// main window's current list, and selects the clicked hit there. Opened without being modal.
+class frmFind : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmFind(frmMain* mainWindow);
+
+    // The first status panel: the state of the last search.
+    QString statusText() const;
+
+private:
+    void Form_Load();
+    void SwitchInputFields();
+    void cmdFind_Click();
+    void RunSearch();
+    void lstFind_Click();
+
+    void PrepareMainListLookup();
+    bool IsInMainList(const QString& name) const;
+    void ShowHits(QStringList hits);
+
+    QPointer<frmMain> m_main;
+    // Each name of the main list with its last position, filled per search.
+    QHash<QString, int> m_lastPosition;
+    bool m_searchPending = false;
+
+public:
+    QLabel* Label1 = nullptr;
+    QComboBox* cmbFind = nullptr;
+    QLabel* Label2 = nullptr;
+    QListWidget* lstFind = nullptr;
+    QLineEdit* TextSearch = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* cmbIngredients = nullptr;
+    QPushButton* cmdFind = nullptr;
+    QPushButton* Command1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* m_panel1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+};

@@ -1,8 +1,8 @@
 # Thin wrapper over the CMake presets.
 PRESET ?= default
-BUILD_DIR := $(if $(filter debug,$(PRESET)),build-debug,build)
+BUILD_DIR := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run clean crashtest fuzz fuzz-run bench
 
 all: build
 
@@ -18,8 +18,29 @@ build: configure
 test: build
 	ctest --preset $(PRESET)
 
+# Kills a writing child 100 times per scenario and checks the database after each kill.
+crashtest: build
+	nice -n 5 ./$(BUILD_DIR)/tests/crashtool --kills 100 $(ARGS)
+
+# Measures the program on synthetic databases of 1,000 to 100,000 drinks (kept in $(BUILD_DIR)/bench-data)
+# against naive and set-based baselines; prints the tables and writes bench/RESULTS.md.
+bench: configure
+	cmake --build --preset $(PRESET) --target tumblerix tumblerix-bench tumblerix-bench-startup
+	nice -n 5 ./$(BUILD_DIR)/bench/tumblerix-bench --data $(BUILD_DIR)/bench-data --out bench/RESULTS.md \
+	  --program $(BUILD_DIR)/src/tumblerix --probe $(BUILD_DIR)/bench/tumblerix-bench-startup \
+	  --command "make bench$(if $(BENCH_ARGS), BENCH_ARGS='$(BENCH_ARGS)')" $(BENCH_ARGS)
+
 run: build
 	./$(BUILD_DIR)/src/tumblerix $(ARGS)
 
+# libFuzzer targets in build-fuzz (clang); fuzz-run runs each for FUZZ_SECONDS on the seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+fuzz-run: fuzz
+	bash tests/fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-debug
+	rm -rf build build-debug build-asan build-fuzz

@@ -13,23 +13,29 @@ QStringList parse(const QByteArray& content)
     QString field;
     bool quoted = false;   // inside a quoted entry
     bool wasQuoted = false;
+    // Whether the field so far is blanks only, kept as we go: trimming the field at every quote
+    // made a long line of quotes take minutes.
+    bool blank = true;
     const auto finish = [&]() {
         const QString entry = wasQuoted ? field : field.trimmed();
         if (!entry.isEmpty())
             entries.append(entry);
         field.clear();
         wasQuoted = false;
+        blank = true;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"'))
+            if (c == QLatin1Char('"')) {
                 quoted = false;
-            else
+            } else {
                 field.append(c);
+                blank = blank && c.isSpace();
+            }
             continue;
         }
-        if (c == QLatin1Char('"') && field.trimmed().isEmpty()) {
+        if (c == QLatin1Char('"') && blank) {
             field.clear();
             quoted = true;
             wasQuoted = true;
@@ -39,6 +45,7 @@ QStringList parse(const QByteArray& content)
             // part of the line end
         } else if (!wasQuoted) {
             field.append(c);
+            blank = blank && c.isSpace();
         }
     }
     finish();

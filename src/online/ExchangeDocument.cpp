@@ -64,6 +64,26 @@ struct Node
 
 constexpr int MaxDepth = 16;
 
+// Whether text holds only characters an XML document may hold. The reader lets others through
+// when a document declares an odd encoding (UTF-7 decoding can leave half a surrogate pair), and
+// they would reach the database as names that can be neither stored in encoded form nor exported.
+bool isDocumentText(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        const bool allowed =
+            c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD);
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
 std::unique_ptr<Node> parse(const QByteArray& bytes, QString* error)
 {
     if (bytes.size() > MaxDocumentBytes) {
@@ -107,6 +127,12 @@ std::unique_ptr<Node> parse(const QByteArray& bytes, QString* error)
             open.pop_back();
             break;
         case QXmlStreamReader::Characters:
+            if (!isDocumentText(xml.text())) {
+                *error = QStringLiteral("line %1: the text holds characters a document cannot hold; is its "
+                                        "declared encoding right?")
+                             .arg(xml.lineNumber());
+                return nullptr;
+            }
             if (!open.empty())
                 open.back()->text += xml.text();
             break;
@@ -154,16 +180,21 @@ QString XMLEncodeEx(const QString& text, bool hrefEncode, const QString& ampChar
     Q_UNUSED(hrefEncode);
     if (isBlank(text))
         return text;
+    int brackets = 0; // "]" just before, in a row
     return encodeEach(text, [&](QString& out, uint cp) {
         if (cp == '&') {
             out += ampChar + QLatin1String("amp;");
         } else if (cp == '<') {
             out += ampChar + QLatin1String("lt;");
+        } else if (cp == '>' && brackets >= 2) {
+            // "]]>" may not stand in XML text: a document holding it could not be read back.
+            out += ampChar + QLatin1String("gt;");
         } else if (cp < 32 || cp > 127) {
             appendReference(out, ampChar, cp);
         } else {
             out += QChar(char16_t(cp));
         }
+        brackets = cp == ']' ? brackets + 1 : 0;
     });
 }
 

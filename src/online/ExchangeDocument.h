@@ -40,9 +40,10 @@ struct UpdateIndexItem
 // Documents larger than this are refused before they are parsed.
 inline constexpr qint64 MaxDocumentBytes = 32 * 1024 * 1024;
 
-// Text for an XML element body: "&" and "<" become entities, every character outside 32..127
-// becomes a numeric reference, each prefixed with ampChar instead of "&". A text that is empty or
-// blanks only is returned unchanged. hrefEncode changes nothing; it is kept for the callers' shape.
+// Text for an XML element body: "&", "<" and the ">" of "]]>" become entities, every character
+// outside 32..127 becomes a numeric reference, each prefixed with ampChar instead of "&". A text
+// that is empty or blanks only is returned unchanged. hrefEncode changes nothing; it is kept for
+// the callers' shape.
 QString XMLEncodeEx(const QString& text, bool hrefEncode = false,
                     const QString& ampChar = QStringLiteral("&"));
 // Text for the body of a submission: spaces become "%20", "&" becomes ampChar + "amp;", characters

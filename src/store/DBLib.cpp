@@ -5,10 +5,14 @@
 
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace DBLib {
 
@@ -22,6 +26,10 @@ void configure(Sql::Connection& db)
     // committed recipe survive a power cut, not only a crash of the program.
     db.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     db.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    // Up to 64 MiB of pages stay in memory (taken only as pages are read): a large collection's
+    // views and searches then read the file once, not on every use, and a big import does not
+    // spill half-written pages to the journal.
+    db.exec(QStringLiteral("PRAGMA cache_size = -65536"));
 }
 
 QVariant firstValue(const QString& sql, const QVariantList& params)
@@ -77,27 +85,98 @@ QVariant yesNoValue(const QString& text, const char* column)
     return QVariant(qint64(*value ? 1 : 0));
 }
 
+// Why the database or its folder cannot be written, as the effective user; empty when both can.
+QString readOnlyReason(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return QStringLiteral("the file is read-only");
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0)
+        return QStringLiteral("its folder %1 is read-only").arg(folder);
+    return QString();
+}
+
+// The file is refused before anything is written to it: a write to a damaged file can spread the
+// damage. This reads every page once.
+void checkIntact(Sql::Connection& db)
+{
+    QStringList problems;
+    Sql::Statement check(db, QStringLiteral("PRAGMA quick_check(3)"));
+    while (check.step())
+        problems << check.text(0).simplified();
+    if (problems != QStringList{QStringLiteral("ok")})
+        throw Sql::Error(SQLITE_CORRUPT, problems.join(QStringLiteral("; ")));
+}
+
+// What a user is told when the recipe database cannot be opened: the cause in words, and what to do.
+Sql::Error openFailure(const QString& path, const Sql::Error& e)
+{
+    if (e.code() == 0)
+        return e; // the store's own words already name the file and the reason
+    switch (e.code() & 0xFF) {
+    case SQLITE_BUSY:
+        return Sql::Error(e.code(), QStringLiteral("%1 is in use by another program (perhaps Tumblerix is already "
+                                                   "running) and cannot be read now. Close that program, then start "
+                                                   "Tumblerix again.")
+                                        .arg(path));
+    case SQLITE_NOTADB:
+        return Sql::Error(e.code(), QStringLiteral("%1 is not a Tumblerix recipe database: it is not a database file, "
+                                                   "or its beginning is damaged. It was left as it is.")
+                                        .arg(path));
+    case SQLITE_CORRUPT:
+        return Sql::Error(e.code(), QStringLiteral("%1 is damaged (%2). Tumblerix does not change a damaged database "
+                                                   "and has left it as it is: restore it from a backup, or move it out "
+                                                   "of the data folder to start again with the starter recipes.")
+                                        .arg(path, e.message()));
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: {
+        QString reason = readOnlyReason(path);
+        if (reason.isEmpty() && (e.code() & 0xFF) == SQLITE_READONLY)
+            reason = QStringLiteral("the file is read-only");
+        if (reason.isEmpty())
+            break;
+        return Sql::Error(e.code(), QStringLiteral("%1 cannot be used: %2. Tumblerix saves every change at once and "
+                                                   "keeps its journal files beside the database. Make the file and "
+                                                   "its folder writable, or copy them to a folder of your own and "
+                                                   "start Tumblerix with --data-dir set to it.")
+                                        .arg(path, reason));
+    }
+    default:
+        break;
+    }
+    return Sql::Error(e.code(), QStringLiteral("%1 cannot be read as a recipe database: %2").arg(path, e.message()));
+}
+
 } // namespace
 
 void OpenRecipeDatabase(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.isFile())
         throw Sql::Error(SQLITE_CANTOPEN, QStringLiteral("The recipe database %1 does not exist.").arg(path));
-    auto db = std::make_unique<Sql::Connection>(path, Sql::Connection::Mode::ReadWrite);
+    // An empty file would open as an empty database; with nothing in a journal either, it holds no recipes.
+    if (info.size() == 0 && QFileInfo(path + QStringLiteral("-wal")).size() == 0)
+        throw Sql::Error(0, QStringLiteral("%1 is not a Tumblerix recipe database: the file is empty.").arg(path));
+    std::unique_ptr<Sql::Connection> db;
     try {
+        db = std::make_unique<Sql::Connection>(path, Sql::Connection::Mode::ReadWrite);
+        // The engine quietly opens a file it cannot write for reading only; every change would then fail.
+        if (sqlite3_db_readonly(db->handle(), "main") == 1)
+            throw Sql::Error(SQLITE_READONLY, QStringLiteral("opened for reading only"));
         Schema::verify(*db);
+        checkIntact(*db);
+        configure(*db);
+        // The flags row is all the program needs of Settings; a missing one is rebuilt as "stale",
+        // which only makes the next searching view recompute.
+        if (db->scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toLongLong() == 0)
+            db->exec(QStringLiteral("INSERT INTO Settings (CurrentStockUpdate, NonAlcoholicUpdate, "
+                                    "CurrentStockNonAlcoholicUpdate) VALUES (0, 0, 0)"));
+        Schema::addMissingIndexes(*db);
     } catch (const Sql::Error& e) {
-        if (e.code() == 0)
-            throw;
-        // The engine's own words ("file is not a database", "database disk image is malformed").
-        throw Sql::Error(e.code(), QStringLiteral("%1 cannot be read as a recipe database: %2").arg(path, e.message()));
+        throw openFailure(path, e);
     }
-    configure(*db);
-    // The flags row is all the program needs of Settings; a missing one is rebuilt as "stale", which
-    // only makes the next searching view recompute.
-    if (db->scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toLongLong() == 0)
-        db->exec(QStringLiteral("INSERT INTO Settings (CurrentStockUpdate, NonAlcoholicUpdate, "
-                                "CurrentStockNonAlcoholicUpdate) VALUES (0, 0, 0)"));
     openDatabase = std::move(db);
 }
 

@@ -3,6 +3,8 @@
 #include "DBLib.h"
 #include "Lib.h"
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace DBLib {
@@ -41,47 +43,162 @@ void report(const std::function<void(qint64)>& f, qint64 value)
         f(value);
 }
 
-// IDs of the drinks with at least one recipe line whose every ingredient is in the set, ascending.
-// One pass over the recipe lines in drink order instead of a query per drink.
-std::vector<qint64> drinksWithAllIngredientsIn(const HashTable& set, qint64 rowCount, const ViewProgress& progress)
+QString ingredientSetSql(IngredientSetKind kind)
 {
-    const qint64 lines = count(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo"));
-    std::vector<qint64> passing;
-    Sql::Statement select(Database(), QStringLiteral("SELECT DrinkID, IngID FROM DrinkInfo ORDER BY DrinkID"));
-    qint64 current = 0;
-    bool haveCurrent = false;
-    bool allIn = true;
-    qint64 read = 0;
-    while (select.step()) {
-        const qint64 drink = select.int64(0);
-        if (!haveCurrent || drink != current) {
-            if (haveCurrent && allIn)
-                passing.push_back(current);
-            current = drink;
-            haveCurrent = true;
-            allIn = true;
-        }
-        if (allIn && !set.Exists(QString::number(select.int64(1))))
-            allIn = false;
-        if (++read % ProgressStep == 0 && lines > 0)
-            report(progress.setValue, read * rowCount / lines);
+    switch (kind) {
+    case IngredientSetKind::InStock:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1");
+    case IngredientSetKind::InStockNonAlcoholic:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1");
+    case IngredientSetKind::NonAlcoholic:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE NonAlcohol = 1");
     }
-    if (haveCurrent && allIn)
-        passing.push_back(current);
+    Q_UNREACHABLE();
+}
+
+// The ingredient set of the bulk answers: the same members as BuildIngredientSet, looked up by
+// number instead of by decimal text, which matters once for every recipe line of the collection.
+// IDs are given out from 1 upwards, so a table indexed by ID is small; a stray huge ID falls back to
+// a sorted list.
+class IngredientIds
+{
+public:
+    explicit IngredientIds(IngredientSetKind kind)
+    {
+        Sql::Statement select(Database(), ingredientSetSql(kind));
+        while (select.step())
+            m_sorted.push_back(select.int64(0));
+        std::sort(m_sorted.begin(), m_sorted.end());
+        if (!m_sorted.empty() && m_sorted.front() >= 0 && m_sorted.back() < MaxHashSize) {
+            m_direct.assign(size_t(m_sorted.back()) + 1, false);
+            for (const qint64 id : m_sorted)
+                m_direct[size_t(id)] = true;
+        }
+    }
+
+    bool contains(qint64 id) const
+    {
+        if (!m_direct.empty())
+            return id >= 0 && id < qint64(m_direct.size()) && m_direct[size_t(id)];
+        return std::binary_search(m_sorted.begin(), m_sorted.end(), id);
+    }
+
+private:
+    std::vector<qint64> m_sorted;
+    std::vector<bool> m_direct;
+};
+
+struct RecipeLine
+{
+    qint64 drink;
+    qint64 ingredient;
+};
+
+// Every recipe line in drink order, read in one pass over the DrinkInfo index (it holds both
+// columns) instead of one query per drink.
+std::vector<RecipeLine> recipeLinesByDrink()
+{
+    std::vector<RecipeLine> lines;
+    lines.reserve(size_t(count(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo"))));
+    Sql::Statement select(Database(), QStringLiteral("SELECT DrinkID, IngID FROM DrinkInfo ORDER BY DrinkID"));
+    while (select.step())
+        lines.push_back({select.int64(0), select.int64(1)});
+    return lines;
+}
+
+// What CountRecords("Drinks", "CurrentStock") answers: the recipe lines whose ingredient is in stock
+// and whose drink exists with a name. Counted from the lines already in memory instead of by a
+// join that looks up the drink of every such line.
+qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IngredientIds& inStock)
+{
+    std::vector<qint64> named;
+    named.reserve(size_t(count(QStringLiteral("SELECT COUNT(*) FROM Drinks"))));
+    Sql::Statement select(Database(), QStringLiteral("SELECT ID FROM Drinks WHERE Name IS NOT NULL"));
+    while (select.step())
+        named.push_back(select.int64(0));
+    std::sort(named.begin(), named.end());
+    qint64 counted = 0;
+    // Lines come in ascending drink order, so the search goes on from the last drink found.
+    auto from = named.cbegin();
+    qint64 previous = std::numeric_limits<qint64>::min();
+    for (size_t i = 0; i < lines.size();) {
+        const qint64 drink = lines[i].drink;
+        if (drink < previous)
+            from = named.cbegin(); // not a whole number: the engine sorts it apart
+        previous = drink;
+        from = std::lower_bound(from, named.cend(), drink);
+        const bool hasName = from != named.cend() && *from == drink;
+        for (; i < lines.size() && lines[i].drink == drink; ++i) {
+            if (hasName && inStock.contains(lines[i].ingredient))
+                ++counted;
+        }
+    }
+    return counted;
+}
+
+// IDs of the drinks with at least one recipe line whose every ingredient is in the set, ascending.
+std::vector<qint64> drinksWithAllIngredientsIn(const std::vector<RecipeLine>& lines, const IngredientIds& set,
+                                               qint64 rowCount, const ViewProgress& progress)
+{
+    std::vector<qint64> passing;
+    const qint64 total = qint64(lines.size());
+    qint64 read = 0;
+    for (size_t i = 0; i < lines.size();) {
+        const qint64 drink = lines[i].drink;
+        bool allIn = true;
+        for (; i < lines.size() && lines[i].drink == drink; ++i) {
+            if (allIn && !set.contains(lines[i].ingredient))
+                allIn = false;
+            if (++read % ProgressStep == 0)
+                report(progress.setValue, read * rowCount / total);
+        }
+        if (allIn)
+            passing.push_back(drink);
+    }
     return passing;
 }
 
-void markDrinks(DrinkFlag flag, const std::vector<qint64>& ids)
+// Holds exactly the integer 1, the form the flag is written in.
+bool holdsOne(const Sql::Statement& row, int column)
 {
+    const QVariant v = row.value(column);
+    return v.typeId() == QMetaType::LongLong && v.toLongLong() == 1;
+}
+
+// Sets the flag of exactly the given drinks and clears it everywhere else, then marks it valid.
+// Only drinks whose flag changes are written: after a stock edit that is a few rows, not all of
+// them, and the index of the flag finds the drinks flagged now. Any value other than 0 counts as
+// set and is cleared or rewritten as 1.
+void markDrinks(DrinkFlag flag, std::vector<qint64> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     Sql::Connection& db = Database();
     Sql::Transaction tx(db);
     const QString column = flagName(flag);
-    db.exec(QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 0 WHERE ") + column +
-            QStringLiteral(" <> 0"));
+    std::vector<std::pair<qint64, bool>> flagged; // ID, holds exactly 1
+    {
+        const QString select = QStringLiteral("SELECT ID, ") + column + QStringLiteral(" FROM Drinks WHERE ") + column;
+        Sql::Statement now(db, select + QStringLiteral(" > 0 UNION ALL ") + select + QStringLiteral(" < 0"));
+        while (now.step())
+            flagged.emplace_back(now.int64(0), holdsOne(now, 1));
+    }
+    std::sort(flagged.begin(), flagged.end());
+    Sql::Statement clear(db, QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 0 WHERE ID = ?1"));
+    for (const auto& [id, one] : flagged) {
+        if (!std::binary_search(ids.begin(), ids.end(), id)) {
+            clear.bind(1, id);
+            clear.run();
+        }
+    }
     Sql::Statement mark(db, QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 1 WHERE ID = ?1"));
     for (const qint64 id : ids) {
-        mark.bind(1, id);
-        mark.run();
+        const auto it = std::lower_bound(flagged.begin(), flagged.end(), std::pair<qint64, bool>(id, false));
+        const bool alreadyOne = it != flagged.end() && it->first == id && it->second;
+        if (!alreadyOne) {
+            mark.bind(1, id);
+            mark.run();
+        }
     }
     db.exec(QStringLiteral("UPDATE Settings SET ") + validityName(flag) + QStringLiteral(" = 1"));
     tx.commit();
@@ -97,15 +214,31 @@ ViewAnswer cachedAnswer(DrinkFlag flag, const ViewProgress& progress)
     return answer;
 }
 
-ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, qint64 rowCount, const ViewProgress& progress)
+// Where the progress range of a recomputation comes from.
+enum class RowCount { InStockLines, AllDrinks, NonAlcoholicKnown };
+
+ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount rows, const ViewProgress& progress)
 {
+    const std::vector<RecipeLine> lines = recipeLinesByDrink();
+    const IngredientIds set(kind);
     ViewAnswer answer;
-    answer.rowCount = rowCount;
-    report(progress.setRange, rowCount);
-    const HashTable set = BuildIngredientSet(kind);
-    markDrinks(flag, drinksWithAllIngredientsIn(set, rowCount, progress));
+    switch (rows) {
+    case RowCount::InStockLines:
+        answer.rowCount = kind == IngredientSetKind::InStock
+                              ? inStockLineCount(lines, set)
+                              : inStockLineCount(lines, IngredientIds(IngredientSetKind::InStock));
+        break;
+    case RowCount::AllDrinks:
+        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QString()));
+        break;
+    case RowCount::NonAlcoholicKnown:
+        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("NonAlcoholicKnown")));
+        break;
+    }
+    report(progress.setRange, answer.rowCount);
+    markDrinks(flag, drinksWithAllIngredientsIn(lines, set, answer.rowCount, progress));
     answer.names = flaggedNames(flag);
-    report(progress.setValue, rowCount);
+    report(progress.setValue, answer.rowCount);
     return answer;
 }
 
@@ -137,19 +270,7 @@ HashTable BuildIngredientSet(IngredientSetKind kind)
     const qint64 highest = count(QStringLiteral("SELECT COALESCE(MAX(ID), 0) FROM Ingredients"));
     HashTable set;
     set.SetSize(qint32(qBound<qint64>(1, highest, MaxHashSize)));
-    QString sql;
-    switch (kind) {
-    case IngredientSetKind::InStock:
-        sql = QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1");
-        break;
-    case IngredientSetKind::InStockNonAlcoholic:
-        sql = QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1");
-        break;
-    case IngredientSetKind::NonAlcoholic:
-        sql = QStringLiteral("SELECT ID FROM Ingredients WHERE NonAlcohol = 1");
-        break;
-    }
-    Sql::Statement select(Database(), sql);
+    Sql::Statement select(Database(), ingredientSetSql(kind));
     while (select.step())
         set.setItem(QString::number(select.int64(0)), QString());
     return set;
@@ -193,25 +314,29 @@ void UpdateDrinkFlags(qint64 drinkId)
 {
     // One look at the drink's lines answers all three questions. A line whose ingredient is missing
     // from the catalogue counts as neither in stock nor non-alcoholic.
+    // Both statements stay prepared: an import runs this once per new drink.
     Sql::Connection& db = Database();
-    Sql::Statement select(db, QStringLiteral(
-                                  "SELECT COUNT(*), "
-                                  "COALESCE(SUM(i.CurrentStock = 1), 0), "
-                                  "COALESCE(SUM(i.NonAlcohol = 1), 0), "
-                                  "COALESCE(SUM(i.CurrentStock = 1 AND i.NonAlcohol = 1), 0) "
-                                  "FROM DrinkInfo d LEFT JOIN Ingredients i ON i.ID = d.IngID WHERE d.DrinkID = ?1"));
-    select.bind(1, drinkId);
-    select.step();
-    const qint64 lines = select.int64(0);
-    const bool inStock = lines > 0 && select.int64(1) == lines;
-    const bool nonAlcoholic = lines > 0 && select.int64(2) == lines;
-    const bool both = lines > 0 && select.int64(3) == lines;
-    select.reset();
-    Sql::Transaction tx(db);
+    bool inStock = false;
+    bool nonAlcoholic = false;
+    bool both = false;
+    {
+        const Sql::Connection::Lease select(
+            db, QStringLiteral("SELECT COUNT(*), "
+                               "COALESCE(SUM(i.CurrentStock = 1), 0), "
+                               "COALESCE(SUM(i.NonAlcohol = 1), 0), "
+                               "COALESCE(SUM(i.CurrentStock = 1 AND i.NonAlcohol = 1), 0) "
+                               "FROM DrinkInfo d LEFT JOIN Ingredients i ON i.ID = d.IngID WHERE d.DrinkID = ?1"));
+        select->bind(1, drinkId);
+        select->step();
+        const qint64 lines = select->int64(0);
+        inStock = lines > 0 && select->int64(1) == lines;
+        nonAlcoholic = lines > 0 && select->int64(2) == lines;
+        both = lines > 0 && select->int64(3) == lines;
+    }
+    // One statement writes all three flags, all or nothing.
     db.execute(QStringLiteral("UPDATE Drinks SET CurrentStock = ?1, CurrentStockNonAlcoholic = ?2, NonAlcoholic = ?3 "
                               "WHERE ID = ?4"),
                {inStock, both, nonAlcoholic, drinkId});
-    tx.commit();
 }
 
 void InvalidateStockViews()
@@ -236,18 +361,16 @@ ViewAnswer DrinksAvailableWithCurrentStock(const ViewProgress& progress)
 {
     if (IsViewCacheValid(DrinkFlag::CurrentStock))
         return cachedAnswer(DrinkFlag::CurrentStock, progress);
-    const qint64 rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStock")));
     if (count(QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1")) == 0)
         return emptyStock(progress);
-    return recomputedAnswer(DrinkFlag::CurrentStock, IngredientSetKind::InStock, rowCount, progress);
+    return recomputedAnswer(DrinkFlag::CurrentStock, IngredientSetKind::InStock, RowCount::InStockLines, progress);
 }
 
 ViewAnswer AllNonAlcoholicDrinks(const ViewProgress& progress)
 {
     if (IsViewCacheValid(DrinkFlag::NonAlcoholic))
         return cachedAnswer(DrinkFlag::NonAlcoholic, progress);
-    const qint64 rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QString()));
-    return recomputedAnswer(DrinkFlag::NonAlcoholic, IngredientSetKind::NonAlcoholic, rowCount, progress);
+    return recomputedAnswer(DrinkFlag::NonAlcoholic, IngredientSetKind::NonAlcoholic, RowCount::AllDrinks, progress);
 }
 
 ViewAnswer NonAlcoholicDrinksAvailableWithCurrentStock(const ViewProgress& progress)
@@ -256,11 +379,10 @@ ViewAnswer NonAlcoholicDrinksAvailableWithCurrentStock(const ViewProgress& progr
         return cachedAnswer(DrinkFlag::CurrentStockNonAlcoholic, progress);
     if (count(QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1")) == 0)
         return emptyStock(progress);
-    const qint64 rowCount =
-        IsViewCacheValid(DrinkFlag::NonAlcoholic)
-            ? qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("NonAlcoholicKnown")))
-            : qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStockNoAlcohol")));
-    return recomputedAnswer(DrinkFlag::CurrentStockNonAlcoholic, IngredientSetKind::InStockNonAlcoholic, rowCount,
+    // CountRecords("Drinks", "CurrentStockNoAlcohol") counts the same lines as "CurrentStock".
+    const RowCount rows =
+        IsViewCacheValid(DrinkFlag::NonAlcoholic) ? RowCount::NonAlcoholicKnown : RowCount::InStockLines;
+    return recomputedAnswer(DrinkFlag::CurrentStockNonAlcoholic, IngredientSetKind::InStockNonAlcoholic, rows,
                             progress);
 }
 

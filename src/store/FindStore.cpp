@@ -4,6 +4,8 @@
 #include "Lib.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace DBLib {
 
@@ -59,9 +61,38 @@ public:
                stored.end();
     }
 
+    // The same test on the engine's own UTF-8 form of a stored text, for the scan of every drink:
+    // stored plain ASCII is tested without making a QString of each row. Its units lie 17 above
+    // ASCII, which UTF-8 writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above.
+    // Any other text goes the general way. scratch is reused from row to row.
+    bool matches(QByteArrayView stored, std::string& scratch) const
+    {
+        if (stored.isEmpty())
+            return false;
+        scratch.clear();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
+        const qsizetype n = stored.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            unsigned unit = bytes[i];
+            if (unit >= 0x80) {
+                if (unit != 0xC2 || i + 1 >= n || bytes[i + 1] < 0x80 || bytes[i + 1] >= Lib::TextShift + 0x80)
+                    return matches(QString::fromUtf8(stored));
+                unit = bytes[++i];
+            }
+            if (unit < Lib::TextShift)
+                return matches(QString::fromUtf8(stored));
+            char plain = char(unit - Lib::TextShift);
+            if (plain >= 'a' && plain <= 'z')
+                plain = char(plain - ('a' - 'A'));
+            scratch.push_back(plain);
+        }
+        return m_asciiNeedle && std::string_view(scratch).find(m_upperAscii) != std::string_view::npos;
+    }
+
 private:
     QString m_upper;
     bool m_asciiNeedle;
+    std::string m_upperAscii = m_asciiNeedle ? m_upper.toStdString() : std::string();
 };
 
 void report(const FindProgress& progress, qint64 rowsRead)
@@ -78,9 +109,10 @@ FindResult scanDrinks(const QString& sql, int textColumn, int nameColumn, const 
 {
     const StoredTextMatcher matcher(text);
     FindResult result;
+    std::string scratch;
     Sql::Statement select(Database(), sql);
     while (select.step()) {
-        if (matcher.matches(select.text(textColumn)))
+        if (matcher.matches(select.utf8(textColumn), scratch))
             result.names.append(Lib::DecodeText(select.text(nameColumn)));
         if (++result.rowsRead % ProgressStep == 0)
             report(progress, result.rowsRead);

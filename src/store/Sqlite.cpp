@@ -40,6 +40,21 @@ QString errorText(sqlite3* db, int rc)
     return QString::fromUtf8(sqlite3_errstr(rc));
 }
 
+// The engine's words, except where they would leave a user guessing what happened.
+QString failureText(sqlite3* db, int rc, const char* engineMessage = nullptr)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+        // The busy timeout has run out: another connection kept the write lock all that time.
+        return QStringLiteral("The recipe database is in use by another program (perhaps a second Tumblerix) and "
+                              "stayed locked. Try again when that program has finished.");
+    case SQLITE_READONLY:
+        return QStringLiteral("The recipe database is read-only; nothing can be changed in it.");
+    default:
+        return engineMessage ? QString::fromUtf8(engineMessage) : errorText(db, rc);
+    }
+}
+
 thread_local int savepointCounter = 0;
 
 } // namespace
@@ -106,12 +121,57 @@ Connection::Connection(const QString& path, Mode mode) : m_path(path)
 }
 
 Connection::~Connection() = default;
-Connection::Connection(Connection&&) noexcept = default;
-Connection& Connection::operator=(Connection&&) noexcept = default;
+
+// Kept statements belong to the connection object they were made on; a move drops them.
+Connection::Connection(Connection&& other) noexcept : m_db(std::move(other.m_db)), m_path(std::move(other.m_path))
+{
+    other.m_kept.clear();
+}
+
+Connection& Connection::operator=(Connection&& other) noexcept
+{
+    if (this != &other) {
+        m_kept.clear();
+        m_db = std::move(other.m_db);
+        m_path = std::move(other.m_path);
+        other.m_kept.clear();
+    }
+    return *this;
+}
+
+// The texts are the store's own, with every value bound, so there are few of them; the bound keeps
+// a caller that builds texts from making the cache a leak.
+Connection::Lease::Lease(Connection& connection, const QString& sql)
+{
+    constexpr size_t MaxKept = 256;
+    auto it = connection.m_kept.find(sql);
+    if (it == connection.m_kept.end()) {
+        if (connection.m_kept.size() >= MaxKept)
+            std::erase_if(connection.m_kept, [](const auto& entry) { return !entry.second.inUse; });
+        it = connection.m_kept.emplace(sql, Kept{std::make_unique<Statement>(connection, sql), false}).first;
+    }
+    if (it->second.inUse) {
+        m_own = std::make_unique<Statement>(connection, sql);
+        m_statement = m_own.get();
+    } else {
+        m_kept = &it->second;
+        m_kept->inUse = true;
+        m_statement = m_kept->statement.get();
+    }
+}
+
+Connection::Lease::~Lease()
+{
+    if (m_kept) {
+        m_statement->reset();
+        m_statement->clearBindings();
+        m_kept->inUse = false;
+    }
+}
 
 void Connection::raise(int rc, const QString& statement) const
 {
-    throw Error(rc, errorText(m_db.get(), rc), statement);
+    throw Error(rc, failureText(m_db.get(), rc), statement);
 }
 
 Statement Connection::prepare(const QString& sql)
@@ -124,7 +184,7 @@ void Connection::exec(const QString& sql)
     char* message = nullptr;
     const int rc = sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
-        const QString text = message ? QString::fromUtf8(message) : errorText(m_db.get(), rc);
+        const QString text = failureText(m_db.get(), rc, message);
         sqlite3_free(message);
         throw Error(rc, text, sql);
     }
@@ -132,14 +192,15 @@ void Connection::exec(const QString& sql)
 
 void Connection::execute(const QString& sql, const QVariantList& params)
 {
-    Statement statement(*this, sql);
-    statement.bindAll(params);
-    statement.run();
+    const Lease lease(*this, sql);
+    (*lease).bindAll(params);
+    (*lease).run();
 }
 
 QVariant Connection::scalar(const QString& sql, const QVariantList& params)
 {
-    Statement statement(*this, sql);
+    const Lease lease(*this, sql);
+    Statement& statement = *lease;
     statement.bindAll(params);
     if (!statement.step())
         return {};
@@ -313,6 +374,13 @@ QString Statement::text(int column) const
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt.get(), column));
     const int size = sqlite3_column_bytes(m_stmt.get(), column);
     return data ? QString::fromUtf8(data, size) : QString();
+}
+
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt.get(), column));
+    const int size = sqlite3_column_bytes(m_stmt.get(), column);
+    return data ? QByteArrayView(data, size) : QByteArrayView();
 }
 
 QVariant Statement::value(int column) const

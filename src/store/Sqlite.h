@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
 #include <stdexcept>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -64,12 +66,45 @@ public:
     [[noreturn]] void raise(int rc, const QString& statement = {}) const;
 
 private:
+    // A prepared statement kept for the next use of the same text, so a store procedure called
+    // once per drink of an import parses its SQL once. In use while a Lease holds it; a nested use
+    // of the same text prepares a statement of its own.
+    struct Kept
+    {
+        std::unique_ptr<Statement> statement;
+        bool inUse = false;
+    };
+
+public:
+    // The connection's kept statement for a text, prepared on first use, for procedures that run
+    // often (execute() and scalar() use it too). Handed back reset, its values cleared, when the
+    // lease ends, however it ends.
+    class Lease
+    {
+    public:
+        Lease(Connection& connection, const QString& sql);
+        ~Lease();
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+
+        Statement& operator*() const { return *m_statement; }
+        Statement* operator->() const { return m_statement; }
+
+    private:
+        Kept* m_kept = nullptr;
+        std::unique_ptr<Statement> m_own;
+        Statement* m_statement = nullptr;
+    };
+
+private:
     struct Closer
     {
         void operator()(sqlite3* db) const noexcept;
     };
     std::unique_ptr<sqlite3, Closer> m_db;
     QString m_path;
+    // Declared after the handle: finalized before it is closed.
+    std::unordered_map<QString, Kept> m_kept;
 };
 
 class Statement
@@ -103,6 +138,9 @@ public:
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    // The column's text as the engine holds it (UTF-8), without a copy; valid until the next step
+    // or reset. Empty for Null.
+    QByteArrayView utf8(int column) const;
     QVariant value(int column) const;
 
     QString sql() const;

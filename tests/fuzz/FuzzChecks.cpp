@@ -1,0 +1,338 @@
+#include "FuzzChecks.h"
+
+#include "ExchangeService.h"
+#include "main/PictureList.h"
+#include "online/DrinkSubmission.h"
+#include "online/ExchangeDocument.h"
+#include "store/Lib.h"
+
+#include <QSet>
+#include <algorithm>
+#include <cstring>
+
+using namespace Online;
+
+namespace FuzzChecks {
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    // Short enough for a report, with control characters visible.
+    QString shown;
+    for (const QChar c : text.left(80)) {
+        if (c.unicode() < 32)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return QLatin1Char('"') + shown + (text.size() > 80 ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
+bool sameDrink(const ExchangeDrink& a, const ExchangeDrink& b)
+{
+    if (a.name != b.name || a.directions != b.directions || a.glassType != b.glassType ||
+        a.ingredients.size() != b.ingredients.size())
+        return false;
+    for (qsizetype i = 0; i < a.ingredients.size(); ++i) {
+        const ExchangeIngredient& x = a.ingredients.at(i);
+        const ExchangeIngredient& y = b.ingredients.at(i);
+        if (x.amount != y.amount || x.type != y.type || x.noAlcohol != y.noAlcohol ||
+            x.substitute != y.substitute)
+            return false;
+    }
+    return true;
+}
+
+QString differences(const ExchangeDrink& a, const ExchangeDrink& b)
+{
+    QStringList out;
+    if (a.name != b.name)
+        out << QStringLiteral("name %1 became %2").arg(quoted(a.name), quoted(b.name));
+    if (a.directions != b.directions)
+        out << QStringLiteral("directions %1 became %2").arg(quoted(a.directions), quoted(b.directions));
+    if (a.glassType != b.glassType)
+        out << QStringLiteral("glass %1 became %2").arg(quoted(a.glassType), quoted(b.glassType));
+    if (a.ingredients.size() != b.ingredients.size())
+        out << QStringLiteral("%1 recipe lines became %2")
+                   .arg(a.ingredients.size())
+                   .arg(b.ingredients.size());
+    for (qsizetype i = 0; i < std::min(a.ingredients.size(), b.ingredients.size()); ++i) {
+        const ExchangeIngredient& x = a.ingredients.at(i);
+        const ExchangeIngredient& y = b.ingredients.at(i);
+        if (x.amount != y.amount || x.type != y.type || x.noAlcohol != y.noAlcohol ||
+            x.substitute != y.substitute)
+            out << QStringLiteral("recipe line %1 (%2, %3, %4, %5) became (%6, %7, %8, %9)")
+                       .arg(QString::number(i + 1), quoted(x.amount), quoted(x.type),
+                            QString::number(x.noAlcohol), quoted(x.substitute), quoted(y.amount),
+                            quoted(y.type), QString::number(y.noAlcohol), quoted(y.substitute));
+    }
+    return out.join(QStringLiteral("; "));
+}
+
+// The writer puts substitutes into the document as they are, so only texts without markup
+// characters, and without carriage returns (which readers turn into line feeds), come back
+// unchanged.
+bool writtenAsIs(const QString& text)
+{
+    return !text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&')) &&
+           !text.contains(QLatin1String("]]>")) && !text.contains(QLatin1Char('\r'));
+}
+
+// A drink read from a document must be exportable: written alone and read again it is the same.
+QString checkRoundTrip(const ExchangeDrink& drink)
+{
+    for (const ExchangeIngredient& line : drink.ingredients) {
+        if (!writtenAsIs(line.substitute))
+            return {};
+    }
+    const QString document = WriteDrinkDocument(drink);
+    QString error;
+    const std::optional<QList<ExchangeDrink>> again = ReadDrinkDocument(document.toUtf8(), &error);
+    if (!again)
+        return QStringLiteral("drink %1 written as a document cannot be read back: %2")
+            .arg(quoted(drink.name), error);
+    if (again->size() != 1)
+        return QStringLiteral("drink %1 written alone reads back as %2 drinks")
+            .arg(quoted(drink.name))
+            .arg(again->size());
+    if (!sameDrink(again->constFirst(), drink))
+        return QStringLiteral("drink %1 changed on the way out and back: %2")
+            .arg(quoted(drink.name), differences(drink, again->constFirst()));
+    return {};
+}
+
+bool isXmlCharacter(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The characters an XML document can carry at all (a drink read from one never holds others).
+QString xmlCharactersOnly(const QString& text)
+{
+    QString out;
+    const QList<uint> points = text.toUcs4();
+    for (const uint cp : points) {
+        if (isXmlCharacter(char32_t(cp))) {
+            const char32_t c = char32_t(cp);
+            out += QString::fromUcs4(&c, 1);
+        }
+    }
+    return out;
+}
+
+// The independent rule for stored-text coding: valid UTF-16 whose every code point, moved by
+// delta, is still a Unicode scalar value.
+bool codable(const QString& text, int delta)
+{
+    if (!text.isValidUtf16())
+        return false;
+    const QList<uint> points = text.toUcs4();
+    for (const uint cp : points) {
+        const qint64 moved = qint64(cp) + delta;
+        if (moved < 0 || moved > 0x10FFFF || (moved >= 0xD800 && moved <= 0xDFFF))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString drinkDocument(const QByteArray& bytes)
+{
+    QString error;
+    const std::optional<QList<ExchangeDrink>> drinks = ReadDrinkDocument(bytes, &error);
+    if (!drinks)
+        return error.isEmpty() ? QStringLiteral("the document was refused without a reason") : QString();
+    for (const ExchangeDrink& drink : *drinks) {
+        if (drink.name.isEmpty() || drink.name != drink.name.trimmed())
+            return QStringLiteral("a drink was accepted with the name %1").arg(quoted(drink.name));
+        const std::optional<qint16> glass = ParseGlassType(drink.glassType);
+        if (!glass || QString::number(*glass) != drink.glassType)
+            return QStringLiteral("drink %1 has the glass %2")
+                .arg(quoted(drink.name), quoted(drink.glassType));
+        for (const ExchangeIngredient& line : drink.ingredients) {
+            if (line.type.trimmed().isEmpty())
+                return QStringLiteral("drink %1 has a recipe line without an ingredient")
+                    .arg(quoted(drink.name));
+        }
+        if (QString problem = checkRoundTrip(drink); !problem.isEmpty())
+            return problem;
+    }
+    return {};
+}
+
+QString updateIndex(const QByteArray& bytes)
+{
+    QString error;
+    const std::optional<QList<UpdateIndexItem>> items = ReadUpdateIndex(bytes, &error);
+    if (!items)
+        return error.isEmpty() ? QStringLiteral("the index was refused without a reason") : QString();
+
+    for (const UpdateIndexItem& item : *items) {
+        if (item.count != item.count.trimmed())
+            return QStringLiteral("the count %1 was not trimmed").arg(quoted(item.count));
+        if (const std::optional<QDate> date = ParseExchangeDate(item.date)) {
+            const QString written = FormatExchangeDate(*date);
+            const std::optional<QDate> again = ParseExchangeDate(written);
+            if (!again || *again != *date)
+                return QStringLiteral("the date %1 was written as %2, which does not read back")
+                    .arg(quoted(item.date), quoted(written));
+        }
+    }
+
+    QStringList problems;
+    const QList<QueuedUpdate> queued = SelectUpdates(*items, QDate(1990, 1, 1), &problems);
+    if (queued.size() + problems.size() > items->size())
+        return QStringLiteral("%1 items gave %2 downloads and %3 problems")
+            .arg(items->size())
+            .arg(queued.size())
+            .arg(problems.size());
+    QSet<QString> stems;
+    for (const QueuedUpdate& update : queued) {
+        if (!IsSafeFileStem(update.stem))
+            return QStringLiteral("the unsafe file name %1 was chosen for download").arg(quoted(update.stem));
+        if (stems.contains(update.stem.toLower()))
+            return QStringLiteral("the file %1 was chosen twice").arg(quoted(update.stem));
+        stems.insert(update.stem.toLower());
+    }
+
+    const QByteArray written = WriteUpdateIndex(*items);
+    const std::optional<QList<UpdateIndexItem>> again = ReadUpdateIndex(written, &error);
+    if (!again)
+        return QStringLiteral("the index written again cannot be read: %1").arg(error);
+    if (again->size() != items->size())
+        return QStringLiteral("%1 items were written and %2 read back").arg(items->size()).arg(again->size());
+    for (qsizetype i = 0; i < items->size(); ++i) {
+        const UpdateIndexItem& a = items->at(i);
+        const UpdateIndexItem& b = again->at(i);
+        if (a.date != b.date || a.file != b.file || a.count != b.count)
+            return QStringLiteral("item %1 (%2, %3, %4) read back as (%5, %6, %7)")
+                .arg(QString::number(i + 1), quoted(a.date), quoted(a.file), quoted(a.count), quoted(b.date),
+                     quoted(b.file), quoted(b.count));
+    }
+    return {};
+}
+
+QString textCoding(const QByteArray& bytes)
+{
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    std::memcpy(text.data(), bytes.constData(), size_t(text.size()) * sizeof(QChar));
+
+    std::optional<QString> encoded;
+    try {
+        encoded = Lib::EncodeText(text);
+    } catch (const Lib::TextCodingError& e) {
+        if (e.message().isEmpty())
+            return QStringLiteral("EncodeText refused without a reason");
+    }
+    if (encoded.has_value() != codable(text, int(Lib::TextShift)))
+        return encoded ? QStringLiteral("EncodeText accepted %1, which has no stored form").arg(quoted(text))
+                       : QStringLiteral("EncodeText refused %1").arg(quoted(text));
+    if (encoded) {
+        try {
+            if (Lib::DecodeText(*encoded) != text)
+                return QStringLiteral("DecodeText does not undo EncodeText for %1").arg(quoted(text));
+        } catch (const Lib::TextCodingError&) {
+            return QStringLiteral("DecodeText refused what EncodeText made of %1").arg(quoted(text));
+        }
+    }
+
+    std::optional<QString> decoded;
+    try {
+        decoded = Lib::DecodeText(text);
+    } catch (const Lib::TextCodingError& e) {
+        if (e.message().isEmpty())
+            return QStringLiteral("DecodeText refused without a reason");
+    }
+    if (decoded.has_value() != codable(text, -int(Lib::TextShift)))
+        return decoded ? QStringLiteral("DecodeText accepted %1, which no text encodes to").arg(quoted(text))
+                       : QStringLiteral("DecodeText refused %1").arg(quoted(text));
+    if (decoded) {
+        try {
+            if (Lib::EncodeText(*decoded) != text)
+                return QStringLiteral("EncodeText does not undo DecodeText for %1").arg(quoted(text));
+            // What the database hands over arrives as a variant.
+            if (Lib::DecodeText(QVariant(text)) != *decoded)
+                return QStringLiteral("DecodeText of a variant differs for %1").arg(quoted(text));
+        } catch (const Lib::TextCodingError&) {
+            return QStringLiteral("EncodeText refused what DecodeText made of %1").arg(quoted(text));
+        }
+    }
+    return {};
+}
+
+QString submissionBody(const QByteArray& bytes)
+{
+    QString error;
+    const std::optional<QString> decoded = ExchangeService::DecodeSubmissionBody(bytes, &error);
+    if (!decoded && error.isEmpty())
+        return QStringLiteral("the body was refused without a reason");
+
+    // The same bytes as the texts of a drink, separated by line feeds, sent the way the program
+    // sends it.
+    const QStringList parts = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    const auto part = [&](qsizetype i, const char* otherwise) {
+        return i < parts.size() ? xmlCharactersOnly(parts.at(i)) : QString::fromLatin1(otherwise);
+    };
+    ExchangeDrink drink;
+    drink.name = part(0, "Drink").trimmed();
+    drink.directions = part(1, "");
+    drink.glassType = QStringLiteral("3");
+    drink.ingredients.append({part(2, "1 oz"), part(3, "Gin"), parts.size() > 4, part(4, "")});
+    if (drink.name.isEmpty() || drink.ingredients.constFirst().type.trimmed().isEmpty() ||
+        !writtenAsIs(drink.ingredients.constFirst().substitute))
+        return {};
+    const QString document = WriteDrinkDocument(drink);
+    // "%20" and "*" followed by an entity name stand for a blank and "&" on the wire, so a drink
+    // whose own text holds them cannot be told apart from one that holds a blank or "&".
+    if (document.contains(QLatin1Char('*')) || document.contains(QLatin1String("%20")))
+        return {};
+    const QByteArray body = SubmissionBody(document);
+    for (const char c : body) {
+        if (uchar(c) < 32 || uchar(c) > 127)
+            return QStringLiteral("the submission body of %1 is not printable ASCII").arg(quoted(drink.name));
+    }
+    const std::optional<QString> received = ExchangeService::DecodeSubmissionBody(body, &error);
+    if (!received)
+        return QStringLiteral("the service refused the body of %1: %2").arg(quoted(drink.name), error);
+    if (*received != document)
+        return QStringLiteral("the service decoded %1 as %2").arg(quoted(document), quoted(*received));
+    const std::optional<QList<ExchangeDrink>> read = ReadDrinkDocument(received->toUtf8(), &error);
+    if (!read)
+        return QStringLiteral("the service cannot read the document of %1: %2")
+            .arg(quoted(drink.name), error);
+    if (read->size() != 1 || !sameDrink(read->constFirst(), drink))
+        return QStringLiteral("the submitted drink %1 arrived changed: %2")
+            .arg(quoted(drink.name), read->size() == 1 ? differences(drink, read->constFirst())
+                                                       : QStringLiteral("%1 drinks").arg(read->size()));
+    return {};
+}
+
+QString pictureList(const QByteArray& bytes)
+{
+    const QStringList entries = PictureList::parse(bytes);
+    QStringList plain;
+    for (const QString& entry : entries) {
+        if (entry.isEmpty())
+            return QStringLiteral("an empty entry was read");
+        if (!entry.contains(QLatin1Char(',')) && !entry.contains(QLatin1Char('"')) &&
+            !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r')) &&
+            entry == entry.trimmed())
+            plain.append(entry);
+    }
+    // The file's own form: one entry per line, CR LF line ends.
+    QByteArray file;
+    for (const QString& entry : plain)
+        file += entry.toUtf8() + "\r\n";
+    const QStringList again = PictureList::parse(file);
+    if (again != plain)
+        return QStringLiteral("%1 plain entries were written and %2 read back (first: %3)")
+            .arg(plain.size())
+            .arg(again.size())
+            .arg(quoted(plain.value(0)));
+    return {};
+}
+
+} // namespace FuzzChecks

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStringListModel>
@@ -341,7 +342,10 @@ DBLib::DrinkEntry RecipeWindow::Entry() const
     entry.name = txtName->text();
     entry.glass = cmbGlass->currentText();
     entry.rows = VisibleRows();
-    entry.description = txtDescription->toPlainText();
+    // toPlainText() turns no-break spaces into plain ones; the raw text keeps what was typed.
+    QString description = txtDescription->document()->toRawText();
+    description.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+    entry.description = description;
     return entry;
 }
 

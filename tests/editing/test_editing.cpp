@@ -447,7 +447,7 @@ private Q_SLOTS:
         typeText(f.name, name);
         chooseGlass(f.glass, QStringLiteral("Highball Glass"));
         fillRows(f, rows);
-        typeText(f.description, QStringLiteral("Build over ice.\nStir \"gently\"."));
+        typeText(f.description, QStringLiteral("Build over\u00A0ice.\nStir \"gently\"."));
         QTest::mouseClick(f.save, Qt::LeftButton);
 
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(lastMessage().text));
@@ -459,7 +459,7 @@ private Q_SLOTS:
         QCOMPARE(id, expectedId);
         QCOMPARE(recipeLines(id), lines);
         QCOMPARE(drinkColumn(id, "GlassType").toInt(), GetGlassTypeID(QStringLiteral("Highball Glass")));
-        QCOMPARE(Lib::DecodeText(drinkColumn(id, "Description")), QStringLiteral("Build over ice.\nStir \"gently\"."));
+        QCOMPARE(Lib::DecodeText(drinkColumn(id, "Description")), QStringLiteral("Build over\u00A0ice.\nStir \"gently\"."));
         QCOMPARE(drinkColumn(id, "Submitted").toInt(), 1);
         QCOMPARE(drinkColumn(id, "Favorite").toInt(), 0);
         QCOMPARE(drinkColumn(id, "NonAlcoholic").toInt(), nonAlcoholic ? 1 : 0);

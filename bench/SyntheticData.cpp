@@ -211,13 +211,23 @@ struct CatalogueSource
 QList<CatalogueSource> catalogueSources(int count, Random& random)
 {
     QList<CatalogueSource> out;
-    for (const Base& b : bases())
+    // The catalogue never holds a name twice (the program looks a name up before adding it):
+    // "Spiced" + "Rum" is the everyday "Spiced Rum" already.
+    QSet<QString> names;
+    for (const Base& b : bases()) {
         out.append({b.name, b.nonAlcoholic});
+        names.insert(b.name.toLower());
+    }
     // Qualified variants in a shuffled order, so rare ingredients of every kind are spread out.
     QList<CatalogueSource> variants;
     for (const QString& q : qualifiers()) {
-        for (const Base& b : bases())
-            variants.append({q + QLatin1Char(' ') + b.name, b.nonAlcoholic});
+        for (const Base& b : bases()) {
+            const QString name = q + QLatin1Char(' ') + b.name;
+            if (!names.contains(name.toLower())) {
+                names.insert(name.toLower());
+                variants.append({name, b.nonAlcoholic});
+            }
+        }
     }
     for (qsizetype i = variants.size() - 1; i > 0; --i)
         variants.swapItemsAt(i, qsizetype(random.below(quint64(i + 1))));

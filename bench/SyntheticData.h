@@ -11,7 +11,7 @@
 namespace Bench {
 
 // Bump when the generated content changes, so cached databases of an older generator are not reused.
-inline constexpr int GeneratorVersion = 2;
+inline constexpr int GeneratorVersion = 3;
 inline constexpr quint64 DefaultSeed = 0x7475'6d62'6c65'7269ULL;
 
 // splitmix64: tiny, fast and fully specified, unlike the standard library's distributions.

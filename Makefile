@@ -25,9 +25,9 @@ crashtest: build
 # Measures the program on synthetic databases of 1,000 to 100,000 drinks (kept in $(BUILD_DIR)/bench-data)
 # against naive and set-based baselines; prints the tables and writes bench/RESULTS.md.
 bench: configure
-	cmake --build --preset $(PRESET) --target tumblerix tumblerix-bench tumblerix-bench-startup
+	cmake --build --preset $(PRESET) --target tumblerix tumblerix-bench
 	nice -n 5 ./$(BUILD_DIR)/bench/tumblerix-bench --data $(BUILD_DIR)/bench-data --out bench/RESULTS.md \
-	  --program $(BUILD_DIR)/src/tumblerix --probe $(BUILD_DIR)/bench/tumblerix-bench-startup \
+	  --program $(BUILD_DIR)/src/tumblerix \
 	  --command "make bench$(if $(BENCH_ARGS), BENCH_ARGS='$(BENCH_ARGS)')" $(BENCH_ARGS)
 
 run: build

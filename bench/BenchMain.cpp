@@ -760,9 +760,6 @@ int main(int argc, char* argv[])
     const QCommandLineOption programOption(QStringLiteral("program"),
                                            QStringLiteral("The tumblerix executable for the start-up measurement."),
                                            QStringLiteral("path"));
-    const QCommandLineOption probeOption(QStringLiteral("probe"),
-                                         QStringLiteral("The start-up probe, used when the program has no exit hook."),
-                                         QStringLiteral("path"));
     const QCommandLineOption sliceOption(QStringLiteral("naive-import-slice"),
                                          QStringLiteral("Drinks of the naive import actually run (scaled up)."),
                                          QStringLiteral("n"), QStringLiteral("250"));
@@ -775,7 +772,7 @@ int main(int argc, char* argv[])
                                             QStringLiteral("Skip the baselines (quick runs while profiling)."));
     const QCommandLineOption measureOption(QStringLiteral("measure"), QStringLiteral("(internal) Measure one size."),
                                            QStringLiteral("n"));
-    parser.addOptions({sizesOption, repsOption, dataOption, outOption, programOption, probeOption, sliceOption,
+    parser.addOptions({sizesOption, repsOption, dataOption, outOption, programOption, sliceOption,
                        commandOption, generateOption, oursOnlyOption, measureOption});
     parser.process(app);
 
@@ -862,19 +859,13 @@ int main(int argc, char* argv[])
         const qint64 largest = sizes.last();
         StartupResult startup;
         const QString program = parser.value(programOption);
-        const QString probe = parser.value(probeOption);
         if (!program.isEmpty() && QFileInfo(program).isExecutable() && hasExitHook(program)) {
             note(QStringLiteral("start-up of %1 on %2 drinks").arg(program).arg(largest));
             startup = measureStartup(program, QStringLiteral("the tumblerix executable"), databaseFile(dataDir, largest),
                                      dataDir, largest, reps);
-        } else if (!probe.isEmpty() && QFileInfo(probe).isExecutable()) {
-            note(QStringLiteral("start-up through the probe on %1 drinks (the program has no exit hook)").arg(largest));
-            startup = measureStartup(probe,
-                                     QStringLiteral("tumblerix-bench-startup (main.cpp's start-up with the exit hook; "
-                                                    "the tumblerix executable has no TUMBLERIX_EXIT_AFTER_LOAD yet)"),
-                                     databaseFile(dataDir, largest), dataDir, largest, reps);
         } else {
-            startup.problem = QStringLiteral("no program given");
+            startup.problem = program.isEmpty() ? QStringLiteral("no program given")
+                                                : QStringLiteral("%1 is not a tumblerix executable with the start-up hook").arg(program);
         }
         QString startupText;
         if (startup.measured) {
@@ -909,10 +900,13 @@ int main(int argc, char* argv[])
             md += QStringLiteral("## Machine\n\n") + machine(dataDir);
             md += QStringLiteral("- The machine was shared: other builds and test runs went on at the same time, and "
                                  "the benchmark ran under `nice -n 5`. Single numbers can be off by tens of per cent; "
-                                 "the ratios measured in the same run are the steadier figures.\n\n");
+                                 "the ratios measured in the same run and the processor times are the steadier figures. Baselines "
+                                 "that commit every statement wait for the disk, and other programs' writes can "
+                                 "slow them several-fold.\n\n");
             md += QStringLiteral("## How to read the tables\n\n"
-                                 "Times are medians of %1 repetitions (keystrokes: %2). *Ours* is the program's own "
-                                 "procedure; *naive* is the same procedure as first written (one query per "
+                                 "Times are medians of %1 repetitions (keystrokes: %2), wall clock. *Ours* is the "
+                                 "program's own procedure; *ours, CPU* is the processor time of the same repetitions, "
+                                 "which waiting for a core or for the disk does not count (shown from 1 ms); *naive* is the same procedure as first written (one query per "
                                  "candidate drink, one UPDATE per listed name, every statement its own commit, "
                                  "sorted insertion into the list); *set-based* is one SQL statement answering the "
                                  "same question. Before each stale-cache repetition the views are marked stale "

@@ -4,7 +4,6 @@
 #include "Lib.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 namespace DBLib {
@@ -56,23 +55,25 @@ QString ingredientSetSql(IngredientSetKind kind)
     Q_UNREACHABLE();
 }
 
-// The ingredient set of the bulk answers: the same members as BuildIngredientSet, looked up by
-// number instead of by decimal text, which matters once for every recipe line of the collection.
-// IDs are given out from 1 upwards, so a table indexed by ID is small; a stray huge ID falls back to
-// a sorted list.
-class IngredientIds
+// A set of row IDs read from a query, for tests made once per recipe line of the collection. IDs
+// are given out from 1 upwards, so a table indexed by ID is small; a stray huge or negative ID makes
+// it a sorted list instead.
+class IdSet
 {
 public:
-    explicit IngredientIds(IngredientSetKind kind)
+    explicit IdSet(const QString& sql)
     {
-        Sql::Statement select(Database(), ingredientSetSql(kind));
+        Sql::Statement select(Database(), sql);
         while (select.step())
             m_sorted.push_back(select.int64(0));
-        std::sort(m_sorted.begin(), m_sorted.end());
-        if (!m_sorted.empty() && m_sorted.front() >= 0 && m_sorted.back() < MaxHashSize) {
-            m_direct.assign(size_t(m_sorted.back()) + 1, false);
+        const auto [low, high] = std::minmax_element(m_sorted.begin(), m_sorted.end());
+        if (low != m_sorted.end() && *low >= 0 && *high < MaxDirectId) {
+            m_direct.assign(size_t(*high) + 1, false);
             for (const qint64 id : m_sorted)
                 m_direct[size_t(id)] = true;
+            m_sorted.clear();
+        } else {
+            std::sort(m_sorted.begin(), m_sorted.end());
         }
     }
 
@@ -84,9 +85,17 @@ public:
     }
 
 private:
+    static constexpr qint64 MaxDirectId = qint64(1) << 24; // at most 2 MiB of bits
     std::vector<qint64> m_sorted;
     std::vector<bool> m_direct;
 };
+
+// The ingredient set of the bulk answers: the members BuildIngredientSet has, looked up by number
+// instead of by decimal text.
+IdSet ingredientIds(IngredientSetKind kind)
+{
+    return IdSet(ingredientSetSql(kind));
+}
 
 struct RecipeLine
 {
@@ -99,7 +108,10 @@ struct RecipeLine
 std::vector<RecipeLine> recipeLinesByDrink()
 {
     std::vector<RecipeLine> lines;
-    lines.reserve(size_t(count(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo"))));
+    // The highest rowid is found at once and is at least the number of lines, unless rows were
+    // written with chosen rowids.
+    lines.reserve(size_t(std::clamp<qint64>(count(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM DrinkInfo")), 0,
+                                            qint64(1) << 22)));
     Sql::Statement select(Database(), QStringLiteral("SELECT DrinkID, IngID FROM DrinkInfo ORDER BY DrinkID"));
     while (select.step())
         lines.push_back({select.int64(0), select.int64(1)});
@@ -109,25 +121,13 @@ std::vector<RecipeLine> recipeLinesByDrink()
 // What CountRecords("Drinks", "CurrentStock") answers: the recipe lines whose ingredient is in stock
 // and whose drink exists with a name. Counted from the lines already in memory instead of by a
 // join that looks up the drink of every such line.
-qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IngredientIds& inStock)
+qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IdSet& inStock)
 {
-    std::vector<qint64> named;
-    named.reserve(size_t(count(QStringLiteral("SELECT COUNT(*) FROM Drinks"))));
-    Sql::Statement select(Database(), QStringLiteral("SELECT ID FROM Drinks WHERE Name IS NOT NULL"));
-    while (select.step())
-        named.push_back(select.int64(0));
-    std::sort(named.begin(), named.end());
+    const IdSet named(QStringLiteral("SELECT ID FROM Drinks WHERE Name IS NOT NULL"));
     qint64 counted = 0;
-    // Lines come in ascending drink order, so the search goes on from the last drink found.
-    auto from = named.cbegin();
-    qint64 previous = std::numeric_limits<qint64>::min();
     for (size_t i = 0; i < lines.size();) {
         const qint64 drink = lines[i].drink;
-        if (drink < previous)
-            from = named.cbegin(); // not a whole number: the engine sorts it apart
-        previous = drink;
-        from = std::lower_bound(from, named.cend(), drink);
-        const bool hasName = from != named.cend() && *from == drink;
+        const bool hasName = named.contains(drink);
         for (; i < lines.size() && lines[i].drink == drink; ++i) {
             if (hasName && inStock.contains(lines[i].ingredient))
                 ++counted;
@@ -137,7 +137,7 @@ qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IngredientId
 }
 
 // IDs of the drinks with at least one recipe line whose every ingredient is in the set, ascending.
-std::vector<qint64> drinksWithAllIngredientsIn(const std::vector<RecipeLine>& lines, const IngredientIds& set,
+std::vector<qint64> drinksWithAllIngredientsIn(const std::vector<RecipeLine>& lines, const IdSet& set,
                                                qint64 rowCount, const ViewProgress& progress)
 {
     std::vector<qint64> passing;
@@ -220,13 +220,13 @@ enum class RowCount { InStockLines, AllDrinks, NonAlcoholicKnown };
 ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount rows, const ViewProgress& progress)
 {
     const std::vector<RecipeLine> lines = recipeLinesByDrink();
-    const IngredientIds set(kind);
+    const IdSet set = ingredientIds(kind);
     ViewAnswer answer;
     switch (rows) {
     case RowCount::InStockLines:
         answer.rowCount = kind == IngredientSetKind::InStock
                               ? inStockLineCount(lines, set)
-                              : inStockLineCount(lines, IngredientIds(IngredientSetKind::InStock));
+                              : inStockLineCount(lines, ingredientIds(IngredientSetKind::InStock));
         break;
     case RowCount::AllDrinks:
         answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QString()));

@@ -4,6 +4,7 @@
 #include "Lib.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -61,35 +62,123 @@ public:
                stored.end();
     }
 
-    // The same test on the engine's own UTF-8 form of a stored text, for the scan of every drink:
-    // stored plain ASCII is tested without making a QString of each row. Its units lie 17 above
-    // ASCII, which UTF-8 writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above.
-    // Any other text goes the general way. scratch is reused from row to row.
-    bool matches(QByteArrayView stored, std::string& scratch) const
+    // Buffers one scan reuses from row to row.
+    struct Scratch
+    {
+        std::string plainAscii;
+        QString text;
+    };
+
+    // The same test on the engine's own UTF-8 form of a stored text, for the scan of every drink,
+    // without making new strings for each row. Stored plain ASCII lies 17 above ASCII, which UTF-8
+    // writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above.
+    bool matches(QByteArrayView stored, Scratch& scratch) const
     {
         if (stored.isEmpty())
             return false;
-        scratch.clear();
+        std::string& plain = scratch.plainAscii;
+        plain.resize(size_t(stored.size()));
+        char* out = plain.data();
         const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
         const qsizetype n = stored.size();
+        static const std::array<short, 256> single = singleByteCapitals();
         for (qsizetype i = 0; i < n; ++i) {
-            unsigned unit = bytes[i];
-            if (unit >= 0x80) {
-                if (unit != 0xC2 || i + 1 >= n || bytes[i + 1] < 0x80 || bytes[i + 1] >= Lib::TextShift + 0x80)
-                    return matches(QString::fromUtf8(stored));
-                unit = bytes[++i];
+            const short c = single[bytes[i]];
+            if (c >= 0) {
+                *out++ = char(c);
+                continue;
             }
-            if (unit < Lib::TextShift)
-                return matches(QString::fromUtf8(stored));
-            char plain = char(unit - Lib::TextShift);
+            // 0xC2 and a second byte: a stored character from "o" to DEL.
+            if (bytes[i] != 0xC2 || i + 1 >= n || bytes[i + 1] < 0x80 || bytes[i + 1] >= Lib::TextShift + 0x80)
+                return matchesDecoded(stored, scratch.text);
+            char plain = char(bytes[++i] - Lib::TextShift);
             if (plain >= 'a' && plain <= 'z')
                 plain = char(plain - ('a' - 'A'));
-            scratch.push_back(plain);
+            *out++ = plain;
         }
-        return m_asciiNeedle && std::string_view(scratch).find(m_upperAscii) != std::string_view::npos;
+        // The capitals of ASCII text are ASCII.
+        const std::string_view haystack(plain.data(), size_t(out - plain.data()));
+        return m_asciiNeedle && haystack.find(m_upperAscii) != std::string_view::npos;
     }
 
 private:
+    // For each byte that is a whole stored ASCII character: its plain capital; -1 for any other.
+    static std::array<short, 256> singleByteCapitals()
+    {
+        std::array<short, 256> table;
+        table.fill(-1);
+        for (unsigned byte = Lib::TextShift; byte < 0x80; ++byte) {
+            char plain = char(byte - Lib::TextShift);
+            if (plain >= 'a' && plain <= 'z')
+                plain = char(plain - ('a' - 'A'));
+            table[byte] = short(plain);
+        }
+        return table;
+    }
+
+    // Any other stored text: decoded and upper-cased in full, as matches(QString) does. Well-formed
+    // UTF-8 whose every character has a plain form is decoded into the reused buffer; anything else
+    // takes matches(QString), which gives the same answer, or the same error, as before.
+    bool matchesDecoded(QByteArrayView stored, QString& text) const
+    {
+        if (!decodeStored(stored, text))
+            return matches(QString::fromUtf8(stored));
+        text = std::move(text).toUpper(); // in place unless a capital is longer than its letter
+        return text.contains(m_upper);
+    }
+
+    static bool decodeStored(QByteArrayView stored, QString& text)
+    {
+        // QString::fromUtf8 drops a byte order mark at the start; such a text goes its way.
+        if (stored.startsWith("\xEF\xBB\xBF"))
+            return false;
+        // UTF-16 never needs more units than UTF-8 has bytes.
+        text.resize(stored.size());
+        QChar* out = text.data();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
+        const qsizetype n = stored.size();
+        const auto continuation = [&](qsizetype at) { return at < n && (bytes[at] & 0xC0) == 0x80; };
+        for (qsizetype i = 0; i < n;) {
+            const unsigned lead = bytes[i];
+            char32_t cp = 0;
+            if (lead < 0x80) {
+                cp = lead;
+                i += 1;
+            } else if ((lead & 0xE0) == 0xC0 && continuation(i + 1)) {
+                cp = char32_t((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
+                if (cp < 0x80)
+                    return false;
+                i += 2;
+            } else if ((lead & 0xF0) == 0xE0 && continuation(i + 1) && continuation(i + 2)) {
+                cp = char32_t((lead & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F));
+                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+                    return false;
+                i += 3;
+            } else if ((lead & 0xF8) == 0xF0 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
+                cp = char32_t((lead & 0x07) << 18 | (bytes[i + 1] & 0x3F) << 12 | (bytes[i + 2] & 0x3F) << 6 |
+                              (bytes[i + 3] & 0x3F));
+                if (cp < 0x10000 || cp > 0x10FFFF)
+                    return false;
+                i += 4;
+            } else {
+                return false;
+            }
+            if (cp < Lib::TextShift)
+                return false;
+            const char32_t plain = cp - Lib::TextShift;
+            if (plain >= 0xD800 && plain <= 0xDFFF)
+                return false;
+            if (QChar::requiresSurrogates(plain)) {
+                *out++ = QChar(QChar::highSurrogate(plain));
+                *out++ = QChar(QChar::lowSurrogate(plain));
+            } else {
+                *out++ = QChar(char16_t(plain));
+            }
+        }
+        text.resize(out - text.data());
+        return true;
+    }
+
     QString m_upper;
     bool m_asciiNeedle;
     std::string m_upperAscii = m_asciiNeedle ? m_upper.toStdString() : std::string();
@@ -109,7 +198,7 @@ FindResult scanDrinks(const QString& sql, int textColumn, int nameColumn, const 
 {
     const StoredTextMatcher matcher(text);
     FindResult result;
-    std::string scratch;
+    StoredTextMatcher::Scratch scratch;
     Sql::Statement select(Database(), sql);
     while (select.step()) {
         if (matcher.matches(select.utf8(textColumn), scratch))

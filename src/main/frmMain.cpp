@@ -124,7 +124,9 @@ void frmMain::createControls()
     lstDrinks->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstDrinks->viewport()->installEventFilter(this);
     lstDrinks->setMinimumWidth(220);
-    connect(lstDrinks->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { lstDrinks_Click(); });
+    // Follow the selection, not the current row: after a reload the current row can outlive the
+    // selection, and clicking that row again selects it without moving the current row.
+    connect(lstDrinks->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { lstDrinks_Click(); });
 
     // Kept for the layout of the original form; never used.
     lstDrinksCopy = new QListWidget(central);

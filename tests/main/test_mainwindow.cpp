@@ -276,6 +276,28 @@ private Q_SLOTS:
         QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
     }
 
+    void clickAfterReloadShowsTheDrink()
+    {
+        // After a reload (as after Modify Drink) nothing is selected, but the list may keep its
+        // current row; clicking that very row must still show the drink.
+        auto w = openWindow();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->selectDrinkAt(1);
+        w->LoadDrinks(false);
+        QCOMPARE(w->selectedPosition(), -1);
+        w->lblDrink->clear();
+        const QRect row = w->lstDrinks->visualRect(w->lstDrinks->model()->index(1, 0));
+        QTest::mouseClick(w->lstDrinks->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(w->selectedPosition(), 1);
+        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("2 Drink of 3"));
+        QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
+        // Moving with the keyboard shows the next one.
+        QTest::keyClick(w->lstDrinks, Qt::Key_Down);
+        QCOMPARE(w->lblDrink->text(), QStringLiteral(" SUNRISE FIZZ"));
+    }
+
     void missingGlassPictureAndGlass()
     {
         DBLib::ExecuteSql(QStringLiteral("UPDATE Drinks SET GlassType = 77 WHERE Name = ?1"),

@@ -126,7 +126,10 @@ void frmMain::createControls()
     lstDrinks->setMinimumWidth(220);
     // Follow the selection, not the current row: after a reload the current row can outlive the
     // selection, and clicking that row again selects it without moving the current row.
-    connect(lstDrinks->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { lstDrinks_Click(); });
+    connect(lstDrinks->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_listChanging)
+            lstDrinks_Click();
+    });
 
     // Kept for the layout of the original form; never used.
     lstDrinksCopy = new QListWidget(central);
@@ -787,9 +790,13 @@ void frmMain::removeSelectedEntry()
     const int position = selectedPosition();
     if (position < 0)
         return;
+    // Removing the selected row makes the view select its neighbour; the list ends up without a
+    // selection and the display keeps the removed drink until the user picks another.
+    m_listChanging = true;
     m_entries.removeAt(position);
     m_drinkModel->removeRow(position);
     lstDrinks->selectionModel()->clear();
+    m_listChanging = false;
     // Positions after the removed entry moved up; the search must start from the right places.
     m_letterIndex = Lib::BuildLetterIndex(m_entries);
     lstDrinks_Click();

@@ -120,6 +120,8 @@ private:
     int m_glassType = 0;
     QString m_drinkCountText;
     QStringList m_entries;
+    // Set while the list itself moves its selection (removing an entry); the display must not follow.
+    bool m_listChanging = false;
     Lib::LetterIndex m_letterIndex{};
 
 public:

@@ -362,6 +362,10 @@ private Q_SLOTS:
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo WHERE DrinkID = ?1"), {id}), confirm ? 0 : 2);
         if (confirm) {
             QCOMPARE(w->selectedPosition(), -1);
+            // The display keeps the deleted drink until another one is chosen; the counter says
+            // nothing is selected.
+            QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
+            QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("0 Drink of 2"));
             // The search still finds what follows the removed entry.
             type(*w, QStringLiteral("SUN"));
             QCOMPARE(w->selectedDrinkName(), QStringLiteral("SUNRISE FIZZ"));

@@ -62,6 +62,8 @@ frmModifyIngredients::frmModifyIngredients(QWidget* parent, QProgressBar* mainPr
     lblIngredient->setObjectName(QStringLiteral("lblIngredient"));
     lblIngredient->setTextFormat(Qt::PlainText);
     lblIngredient->setWordWrap(true);
+    // Keeps its line when empty, so the controls below do not jump when the edit area is cleared.
+    lblIngredient->setMinimumHeight(lblIngredient->fontMetrics().lineSpacing());
     lblNonAlcoholic = new QLabel(QStringLiteral("Non-Alcoholic:"), this);
     lblNonAlcoholic->setObjectName(QStringLiteral("lblNonAlcoholic"));
     ComboNonAlcoholic = new QComboBox(this);

@@ -511,8 +511,10 @@ void frmMain::connectWindows()
     mnuPrintDrinks->setEnabled(false);
     connect(m_printQueue, &PrintQueue::collectingChanged, this, [this](bool collecting) {
         mnuClearQueue->setEnabled(collecting);
+        mnuPrintDrinks->setEnabled(collecting);
         mnuPrint->setEnabled(collecting);
     });
+    connect(mnuPrintDrinks, &QAction::triggered, this, [this] { PrintCommands::PrintPrintList(this, *m_printQueue); });
     connect(mnuAddPrint, &QAction::triggered, this,
             [this] { PrintCommands::AddDrinkToPrintList(this, *m_printQueue, lblDrink->text().trimmed()); });
     connect(mnuClearQueue, &QAction::triggered, this, [this] { m_printQueue->clear(); });

@@ -95,6 +95,21 @@ PrintResult PrintQueueLines(QWidget* parent, const QStringList& fileLines)
     return report(parent, PrintService::printPages(printer, documents));
 }
 
+PrintResult PrintPrintList(QWidget* parent, const PrintQueue& queue)
+{
+    if (!queue.isCollecting())
+        return cancelled();
+    QString error;
+    const QStringList lines = queue.readLines(&error);
+    if (!error.isEmpty()) {
+        PrintResult failed;
+        failed.outcome = Outcome::Failed;
+        failed.error = error;
+        return report(parent, failed);
+    }
+    return PrintQueueLines(parent, lines);
+}
+
 bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName)
 {
     if (drinkName.trimmed().isEmpty())

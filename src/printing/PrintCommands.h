@@ -19,6 +19,10 @@ Printing::PrintResult PrintIngredientList(QWidget* parent, const QString& title,
 // The lines of a queue file: the dialog, then one document per copy chosen there.
 Printing::PrintResult PrintQueueLines(QWidget* parent, const QStringList& fileLines);
 
+// The drinks collected in the queue ("Print Drinks in Print List"): the queue file printed as above.
+// Nothing happens, not even the dialog, while the queue is not collecting.
+Printing::PrintResult PrintPrintList(QWidget* parent, const PrintQueue& queue);
+
 // Appends the drink, read from the recipe database, to the queue (main window, "Add Drink to Print
 // List"). Nothing happens for an empty name.
 bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName);

@@ -298,6 +298,24 @@ private Q_SLOTS:
         QCOMPARE(w->lblDrink->text(), QStringLiteral(" SUNRISE FIZZ"));
     }
 
+    void printListEntriesFollowCollecting()
+    {
+        auto w = openWindow();
+        QVERIFY(w);
+        const char* followers[] = {"mnuClearQueue", "mnuPrintDrinks", "mnuPrint"};
+        // "Print" comes on with the list after loading; the queue's own entries wait for a drink.
+        QVERIFY(!entry(*w, "mnuClearQueue")->isEnabled());
+        QVERIFY(!entry(*w, "mnuPrintDrinks")->isEnabled());
+        w->selectDrinkAt(1);
+        entry(*w, "mnuAddPrint")->trigger();
+        for (const char* name : followers)
+            QVERIFY2(entry(*w, name)->isEnabled(), name);
+        entry(*w, "mnuClearQueue")->trigger();
+        for (const char* name : followers)
+            QVERIFY2(!entry(*w, name)->isEnabled(), name);
+        QVERIFY(MessageBox::history().isEmpty());
+    }
+
     void missingGlassPictureAndGlass()
     {
         DBLib::ExecuteSql(QStringLiteral("UPDATE Drinks SET GlassType = 77 WHERE Name = ?1"),

@@ -375,6 +375,33 @@ private Q_SLOTS:
         QVERIFY(MessageBox::history().first().text.contains(u"NOT A DRINK"_s));
     }
 
+    void printCollectedList()
+    {
+        requirePoppler();
+        PrintQueue queue(m_folder->path());
+        // Not collecting: no dialog, nothing printed.
+        QCOMPARE(int(PrintCommands::PrintPrintList(nullptr, queue).outcome), int(Outcome::Cancelled));
+        QCOMPARE(m_answer.asked, 0);
+
+        QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"SCREWDRIVER"_s));
+        QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"MARTINI"_s));
+        const QByteArray before = fileBytes(queue.filePath());
+        m_answer.pdfPath = pdf(u"collected"_s);
+        m_answer.copies = 2;
+        const PrintResult result = PrintCommands::PrintPrintList(nullptr, queue);
+        QCOMPARE(int(result.outcome), int(Outcome::Printed));
+        QCOMPARE(result.documents, 2);
+        const QList<PdfWord> words = pdfWords(m_answer.pdfPath);
+        QCOMPARE(wordsNamed(words, u"SCREWDRIVER"_s).size(), 2);
+        QCOMPARE(wordsNamed(words, u"MARTINI"_s).size(), 2);
+        // Collected order, and the collecting goes on with the file untouched.
+        QVERIFY(wordsNamed(words, u"SCREWDRIVER"_s).first().box.top() <
+                wordsNamed(words, u"MARTINI"_s).first().box.top());
+        QVERIFY(queue.isCollecting());
+        QCOMPARE(fileBytes(queue.filePath()), before);
+        QVERIFY(MessageBox::history().isEmpty());
+    }
+
     void selectionWindowControls()
     {
         PrintQueue queue(m_folder->path());

@@ -2,12 +2,15 @@
 
 #include "PrintLayout.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -105,6 +108,20 @@ bool PrintService::choosePrinter(QWidget* parent, QPrinter& printer)
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintCollateCopies);
+    // Qt's own dialog on Linux offers a page range although the options leave it out, and turns it
+    // back on whenever it shows itself or another printer is chosen. Our printouts always print
+    // every page, so the choice is taken away each time instead of being silently ignored.
+    const auto noPageRange = [&dialog] {
+        for (const char* name : {"printRange", "pageRange", "from", "to", "pageRangeEdit"}) {
+            if (auto* w = dialog.findChild<QWidget*>(QString::fromLatin1(name)))
+                w->setEnabled(false);
+        }
+        if (auto* all = dialog.findChild<QAbstractButton*>(QStringLiteral("printAll")))
+            all->setChecked(true);
+    };
+    QTimer::singleShot(0, &dialog, noPageRange);
+    if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
+        QObject::connect(printers, &QComboBox::currentIndexChanged, &dialog, noPageRange, Qt::QueuedConnection);
     return dialog.exec() == QDialog::Accepted;
 }
 

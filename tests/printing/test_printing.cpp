@@ -8,9 +8,11 @@
 #include "store/DBLib.h"
 #include "store/Lib.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QListView>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -298,6 +300,29 @@ private Q_SLOTS:
             QVERIFY(MessageBox::history().first().text.contains(u"could not be completed"_s));
             QVERIFY(MessageBox::history().first().text.contains(path));
         }
+    }
+
+    void realDialogOffersNoPageRange()
+    {
+        // The real dialog (no hook): every printout prints all its pages, so the dialog must not
+        // let the user pick a range. Cancelling it is a cancellation.
+        PrintService::setDialogHook({});
+        bool inspected = false;
+        bool rangeOffered = true;
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            inspected = true;
+            auto* range = dialog->findChild<QWidget*>(u"printRange"_s);
+            rangeOffered = !range || range->isEnabled();
+            dialog->reject();
+        });
+        QPrinter printer;
+        QVERIFY(!PrintService::choosePrinter(nullptr, printer));
+        QVERIFY(inspected);
+        QVERIFY(!rangeOffered);
+        QCOMPARE(int(printer.printRange()), int(QPrinter::AllPages));
     }
 
     void cardPlacement_data()

@@ -198,8 +198,8 @@ void HelpBrowser::buildContents()
 void HelpBrowser::pageChanged(const QUrl& url)
 {
     const QString title = textBrowser->documentTitle();
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Tumblerix Help")
-                                   : QStringLiteral("Tumblerix Help - ") + title);
+    const QString book = QStringLiteral("Tumblerix Help");
+    setWindowTitle(title.isEmpty() || title == book ? book : book + QStringLiteral(" - ") + title);
     // Keep the contents pane on the page being read.
     QUrl page = url;
     page.setFragment(QString());

@@ -442,6 +442,7 @@ private Q_SLOTS:
         QCOMPARE(help.currentPage(), HelpBrowser::contentsPage());
         auto* browser = help.findChild<QTextBrowser*>(QStringLiteral("textBrowser"));
         QCOMPARE(browser->documentTitle(), QStringLiteral("Tumblerix Help"));
+        QCOMPARE(help.windowTitle(), QStringLiteral("Tumblerix Help"));
         QVERIFY(browser->toPlainText().contains(QStringLiteral("Stock and shopping")));
 
         // The contents pane lists the contents page's topics, and opens them.

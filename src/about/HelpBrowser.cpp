@@ -104,6 +104,12 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QMainWindow(parent)
     auto* findAction = new QAction(this);
     findAction->setShortcuts(QKeySequence::Find);
     addAction(findAction);
+    // Closing from the keyboard, as in other help viewers.
+    auto* closeAction = new QAction(this);
+    closeAction->setObjectName(QStringLiteral("actClose"));
+    closeAction->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
+    addAction(closeAction);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
 
     statusBar()->setObjectName(QStringLiteral("statusBar"));
 

@@ -477,6 +477,9 @@ private Q_SLOTS:
 
         help.showPage(QStringLiteral("menus.html#edit"));
         QCOMPARE(help.currentPage().fileName(), QStringLiteral("menus.html"));
+        // Escape closes the book.
+        QTest::keyClick(&help, Qt::Key_Escape);
+        QVERIFY(!help.isVisible());
     }
 
     void helpWindowIsOnePerOwner()

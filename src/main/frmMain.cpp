@@ -40,6 +40,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -979,6 +980,17 @@ void frmMain::showPopup(const QPoint& globalPos)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == txtSearch && event->type() == QEvent::ShortcutOverride) {
+        // The menu's shortcuts win over the search box's own (Ctrl+A is Add Drink, not select all):
+        // the box has the focus when the program starts.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        const QList<QAction*> entries = findChildren<QAction*>();
+        for (const QAction* entry : entries) {
+            if (entry->isEnabled() && entry->shortcut() == pressed)
+                return true;
+        }
+    }
     if (watched == txtSearch && event->type() == QEvent::KeyRelease) {
         txtSearch_KeyUp();
         return false;

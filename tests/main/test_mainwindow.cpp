@@ -11,6 +11,7 @@
 #include "store/ModuleRegistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -314,6 +315,36 @@ private Q_SLOTS:
         for (const char* name : followers)
             QVERIFY2(!entry(*w, name)->isEnabled(), name);
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    void menuShortcutsWinInTheSearchBox()
+    {
+        // The search box has the focus at start; Ctrl+A must still open Add Drink.
+        auto w = openWindow();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        auto* search = w->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+        search->setFocus();
+        QTRY_VERIFY(search->hasFocus());
+        search->setText(QStringLiteral("MAR"));
+        QString opened;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->windowTitle();
+                modal->close();
+            }
+        });
+        closer.start();
+        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
+        closer.stop();
+        QCOMPARE(opened, QStringLiteral("Add Drink"));
+        QVERIFY(!search->hasSelectedText());
+        // Keys the menu does not use still edit the text.
+        QTest::keyClick(search, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(search->selectedText(), QStringLiteral("R"));
     }
 
     void missingGlassPictureAndGlass()

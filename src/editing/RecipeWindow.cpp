@@ -353,6 +353,7 @@ void RecipeWindow::FinishSave(const DBLib::SavedDrink& saved)
 {
     for (const QString& name : saved.newIngredients)
         AddToIngredientLists(name);
+    m_savedName = saved.name;
     if (m_link.reloadDrinks)
         m_link.reloadDrinks();
     accept();

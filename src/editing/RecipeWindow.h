@@ -22,6 +22,7 @@ struct MainWindowLink
 {
     std::function<void()> reloadDrinks;             // LoadDrinks(false): refill the list in the checked view
     std::function<void()> redisplaySelection;       // the click handling of lstDrinks
+    std::function<void(const QString&)> selectDrink; // select the named drink when the list holds it
     QProgressBar* progressBar = nullptr;            // ProgressBar1
     std::function<void(const QString&)> showStatus; // panel 1 of StatusBar1
 };
@@ -42,6 +43,9 @@ public:
     static constexpr int RowCount = 12;
     // The items of cmbGlass, in order.
     static const QStringList& GlassNames();
+
+    // The name the drink was stored under by the last successful save; empty before one.
+    QString SavedName() const { return m_savedName; }
 
 protected:
     RecipeWindow(QWidget* parent, const MainWindowLink& link, const QString& caption,
@@ -86,6 +90,7 @@ protected:
 
 private:
     QStringListModel* m_ingredients = nullptr;
+    QString m_savedName;
 };
 
 // The text of a failure caught at a window operation.

@@ -86,6 +86,10 @@ void frmModifyDrink::Open(QWidget* parent, const QString& selectedName, const Ma
                         .arg(RowCount));
             }
             window.exec();
+            // The reload left the list without a selection; show the drink as it now is rather
+            // than the recipe from before the update.
+            if (!window.SavedName().isEmpty() && link.selectDrink)
+                link.selectDrink(window.SavedName());
         }
     }
     if (link.redisplaySelection)

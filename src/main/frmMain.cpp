@@ -486,6 +486,7 @@ void frmMain::connectWindows()
         MainWindowLink l;
         l.reloadDrinks = [this] { LoadDrinks(false); };
         l.redisplaySelection = [this] { lstDrinks_Click(); };
+        l.selectDrink = [this](const QString& name) { selectDrinkNamed(name); };
         l.progressBar = ProgressBar1;
         l.showStatus = [this](const QString& text) { m_panel1->setText(text); };
         return l;
@@ -521,11 +522,7 @@ void frmMain::connectWindows()
     connect(mnuClearQueue, &QAction::triggered, this, [this] { m_printQueue->clear(); });
     connect(mnuPrintIndex, &QAction::triggered, this,
             [this] { PrintCommands::PrintDrinkToIndexCard(this, lblDrink->text().trimmed()); });
-    const auto showDrink = [this](const QString& name) {
-        const int position = int(m_entries.indexOf(name));
-        if (position >= 0)
-            selectDrinkAt(position);
-    };
+    const auto showDrink = [this](const QString& name) { selectDrinkNamed(name); };
     connect(mnuPrint, &QAction::triggered, this, [this, showDrink] {
         frmPrintList window(this, *m_printQueue, m_entries, showDrink);
         window.exec();
@@ -817,6 +814,13 @@ int frmMain::selectedPosition() const
 {
     const QModelIndexList rows = lstDrinks->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmMain::selectDrinkNamed(const QString& name)
+{
+    const int position = int(m_entries.indexOf(name));
+    if (position >= 0)
+        selectDrinkAt(position);
 }
 
 void frmMain::selectDrinkAt(int position)

@@ -69,6 +69,8 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     // Selects the entry at position (-1 clears the selection) and shows it.
     void selectDrinkAt(int position);
+    // Selects the entry with that exact text; nothing happens when the list does not hold it.
+    void selectDrinkNamed(const QString& name);
     int selectedPosition() const;
     // The text of the selected list entry, empty when nothing is selected.
     QString selectedEntryText() const;

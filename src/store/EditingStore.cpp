@@ -52,6 +52,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry, const QStrin
     const int glassId = step(QStringLiteral("Looking up the glass \"%1\"").arg(entry.glass),
                              [&] { return GetGlassTypeID(entry.glass); });
     const QString name = entry.name.trimmed().toUpper();
+    saved.name = name;
     step(QStringLiteral("Writing the drink \"%1\"").arg(name), [&] {
         AddDrink(saved.id, name, glassId, entry.description, QString(), submitted, QString(), QString(),
                  QString());

@@ -29,6 +29,7 @@ struct DrinkEntry
 struct SavedDrink
 {
     qint64 id = -1;
+    QString name;               // as stored and listed: trimmed, in capitals
     QStringList newIngredients; // catalogue names of the ingredients the save added, in row order
 };
 

@@ -347,6 +347,38 @@ private Q_SLOTS:
         QCOMPARE(search->selectedText(), QStringLiteral("R"));
     }
 
+    void modifiedDrinkIsShownAfterUpdate()
+    {
+        // After an update the list is reloaded; the drink is selected again under its new name and
+        // shown as stored, not as it was before the update.
+        auto w = openWindow();
+        QVERIFY(w);
+        w->selectDrinkAt(1); // MARTINI
+        QTimer editor;
+        editor.setInterval(20);
+        bool edited = false;
+        QObject::connect(&editor, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal->windowTitle() != QLatin1String("Modify Drink") || edited)
+                return;
+            edited = true;
+            modal->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("Dry Martini"));
+            modal->findChild<QLineEdit*>(QStringLiteral("txtAmount1"))->setText(QStringLiteral("2 1/2 oz"));
+            modal->findChild<QPushButton*>(QStringLiteral("cmdUpdate"))->click();
+        });
+        editor.start();
+        w->mnuModifyDrink->trigger();
+        editor.stop();
+        QVERIFY(edited);
+        QVERIFY(MessageBox::history().isEmpty());
+        QCOMPARE(w->selectedDrinkName(), QStringLiteral("DRY MARTINI"));
+        QCOMPARE(w->lblDrink->text(), QStringLiteral(" DRY MARTINI"));
+        QCOMPARE(w->lstIngredients->item(0)->text(), QStringLiteral("2 1/2 oz Gin"));
+        QCOMPARE(w->statusPanel(3)->text(),
+                 QStringLiteral("%1 Drink of 3").arg(listed(*w).indexOf(QStringLiteral("DRY MARTINI")) + 1));
+        QCOMPARE(w->selectedDrinkId(), DBLib::FindDrinkID(QStringLiteral("DRY MARTINI")));
+    }
+
     void missingGlassPictureAndGlass()
     {
         DBLib::ExecuteSql(QStringLiteral("UPDATE Drinks SET GlassType = 77 WHERE Name = ?1"),

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "appearance/ColorSchemes.h"
 #include "common/MessageBox.h"
 #include "main/frmMain.h"
@@ -19,22 +20,6 @@
 #include <QTimer>
 
 namespace {
-
-template <typename T> T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control named %s", name);
-    return found;
-}
-
-QStringList listTexts(const QListWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 
 QStringList comboTexts(const QComboBox* combo)
 {

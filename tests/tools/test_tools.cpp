@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 #include "common/MessageBox.h"
 #include "store/DBLib.h"
 #include "tools/frmBAL.h"
@@ -20,22 +21,6 @@
 #include <QTest>
 
 namespace {
-
-template <typename T> T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control named %s", name);
-    return found;
-}
-
-QStringList listTexts(const QListWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 
 // Clicks the first entry with that text, as a user would.
 void clickEntry(QListWidget* list, const QString& text, int occurrence = 0)

@@ -1,8 +1,8 @@
 #include "Baselines.h"
 
-#include "store/DBLib.h"
-#include "store/DerivedFlags.h"
-#include "store/Lib.h"
+#include "core/store/DBLib.h"
+#include "core/store/DerivedFlags.h"
+#include "core/store/Lib.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "main/DrinkListSearch.h"
-#include "online/ExchangeDocument.h"
-#include "store/OnlineStore.h"
+#include "core/tools/DrinkListSearch.h"
+#include "core/exchange/ExchangeDocument.h"
+#include "core/store/OnlineStore.h"
 
 #include <QStringList>
 

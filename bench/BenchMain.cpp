@@ -7,14 +7,14 @@
 #include "Baselines.h"
 #include "SyntheticData.h"
 
-#include "main/DrinkListSearch.h"
-#include "online/UpdateFiles.h"
-#include "store/DBLib.h"
-#include "store/DerivedFlags.h"
-#include "store/FindStore.h"
-#include "store/Lib.h"
-#include "store/MainStore.h"
-#include "store/StockStore.h"
+#include "core/tools/DrinkListSearch.h"
+#include "core/exchange/UpdateFiles.h"
+#include "core/store/DBLib.h"
+#include "core/store/DerivedFlags.h"
+#include "core/store/FindStore.h"
+#include "core/store/Lib.h"
+#include "core/store/MainStore.h"
+#include "core/store/StockStore.h"
 
 #include <sqlite3.h>
 #include <sys/resource.h>

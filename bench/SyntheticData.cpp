@@ -1,8 +1,8 @@
 #include "SyntheticData.h"
 
-#include "store/DBLib.h"
-#include "store/Lib.h"
-#include "store/StarterData.h"
+#include "core/store/DBLib.h"
+#include "core/store/Lib.h"
+#include "core/store/StarterData.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "online/ExchangeDocument.h"
+#include "core/exchange/ExchangeDocument.h"
 
 #include <QList>
 #include <QString>

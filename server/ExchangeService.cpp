@@ -1,6 +1,6 @@
 #include "ExchangeService.h"
 
-#include "online/OnlineSettings.h"
+#include "core/exchange/OnlineSettings.h"
 
 #include <QDir>
 #include <QFile>

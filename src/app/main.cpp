@@ -1,11 +1,11 @@
-#include "common/MessageBox.h"
-#include "main/GlassPictures.h"
-#include "main/StartupTiming.h"
-#include "main/frmMain.h"
-#include "main/frmSplash.h"
-#include "store/DBLib.h"
-#include "store/DataFolder.h"
-#include "store/StarterData.h"
+#include "gui/common/MessageBox.h"
+#include "gui/main/GlassPictures.h"
+#include "gui/main/StartupTiming.h"
+#include "gui/main/frmMain.h"
+#include "gui/main/frmSplash.h"
+#include "core/store/DBLib.h"
+#include "core/store/DataFolder.h"
+#include "core/store/StarterData.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

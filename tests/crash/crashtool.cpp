@@ -14,15 +14,15 @@
 // The master seed is printed; the same seed gives the same documents, the same edits and the same
 // kill delays (the moment the kill lands still depends on the machine's speed).
 
-#include "online/ExchangeDocument.h"
-#include "store/DBLib.h"
-#include "store/DerivedFlags.h"
-#include "store/EditingStore.h"
-#include "store/Lib.h"
-#include "store/MainStore.h"
-#include "store/OnlineStore.h"
-#include "store/Sqlite.h"
-#include "store/StockStore.h"
+#include "core/exchange/ExchangeDocument.h"
+#include "core/store/DBLib.h"
+#include "core/store/DerivedFlags.h"
+#include "core/store/EditingStore.h"
+#include "core/store/Lib.h"
+#include "core/store/MainStore.h"
+#include "core/store/OnlineStore.h"
+#include "core/store/Sqlite.h"
+#include "core/store/StockStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "FuzzChecks.h"
 
 #include "ExchangeService.h"
-#include "main/PictureList.h"
-#include "online/DrinkSubmission.h"
-#include "online/ExchangeDocument.h"
-#include "store/Lib.h"
+#include "core/slideshow/PictureList.h"
+#include "core/exchange/DrinkSubmission.h"
+#include "core/exchange/ExchangeDocument.h"
+#include "core/store/Lib.h"
 
 #include <QSet>
 #include <algorithm>

@@ -3,8 +3,8 @@
 
 #include "ExchangeService.h"
 #include "FuzzChecks.h"
-#include "main/PictureList.h"
-#include "online/ExchangeDocument.h"
+#include "core/slideshow/PictureList.h"
+#include "core/exchange/ExchangeDocument.h"
 
 #include <QDir>
 #include <QElapsedTimer>

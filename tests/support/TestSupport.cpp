@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "store/DBLib.h"
-#include "store/DerivedFlags.h"
+#include "core/store/DBLib.h"
+#include "core/store/DerivedFlags.h"
 
 #include <QDir>
 #include <QSettings>

@@ -1,0 +1,389 @@
+#include "core/store/DerivedFlags.h"
+
+#include "core/store/DBLib.h"
+#include "core/store/Lib.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace DBLib {
+
+namespace {
+
+// Rows between two progress reports.
+constexpr qint64 ProgressStep = 500;
+
+// The bucket array is sized by the highest ingredient ID; a stray huge ID must not make it huge.
+constexpr qint64 MaxHashSize = 1 << 20;
+
+QString validityName(DrinkFlag flag)
+{
+    return flagName(flag) + QStringLiteral("Update");
+}
+
+qint64 count(const QString& sql)
+{
+    return Database().scalar(sql).toLongLong();
+}
+
+QStringList flaggedNames(DrinkFlag flag)
+{
+    QStringList names;
+    Sql::Statement select(Database(), QStringLiteral("SELECT Name FROM Drinks WHERE ") + flagName(flag) +
+                                          QStringLiteral(" = 1 ORDER BY Name"));
+    while (select.step())
+        names.append(Lib::DecodeText(select.value(0)));
+    return names;
+}
+
+void report(const std::function<void(qint64)>& f, qint64 value)
+{
+    if (f)
+        f(value);
+}
+
+QString ingredientSetSql(IngredientSetKind kind)
+{
+    switch (kind) {
+    case IngredientSetKind::InStock:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1");
+    case IngredientSetKind::InStockNonAlcoholic:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1");
+    case IngredientSetKind::NonAlcoholic:
+        return QStringLiteral("SELECT ID FROM Ingredients WHERE NonAlcohol = 1");
+    }
+    Q_UNREACHABLE();
+}
+
+// A set of row IDs read from a query, for tests made once per recipe line of the collection. IDs
+// are given out from 1 upwards, so a table indexed by ID is small; a stray huge or negative ID makes
+// it a sorted list instead.
+class IdSet
+{
+public:
+    explicit IdSet(const QString& sql)
+    {
+        Sql::Statement select(Database(), sql);
+        while (select.step())
+            m_sorted.push_back(select.int64(0));
+        const auto [low, high] = std::minmax_element(m_sorted.begin(), m_sorted.end());
+        if (low != m_sorted.end() && *low >= 0 && *high < MaxDirectId) {
+            m_direct.assign(size_t(*high) + 1, false);
+            for (const qint64 id : m_sorted)
+                m_direct[size_t(id)] = true;
+            m_sorted.clear();
+        } else {
+            std::sort(m_sorted.begin(), m_sorted.end());
+        }
+    }
+
+    bool contains(qint64 id) const
+    {
+        if (!m_direct.empty())
+            return id >= 0 && id < qint64(m_direct.size()) && m_direct[size_t(id)];
+        return std::binary_search(m_sorted.begin(), m_sorted.end(), id);
+    }
+
+private:
+    static constexpr qint64 MaxDirectId = qint64(1) << 24; // at most 2 MiB of bits
+    std::vector<qint64> m_sorted;
+    std::vector<bool> m_direct;
+};
+
+// The ingredient set of the bulk answers: the members BuildIngredientSet has, looked up by number
+// instead of by decimal text.
+IdSet ingredientIds(IngredientSetKind kind)
+{
+    return IdSet(ingredientSetSql(kind));
+}
+
+struct RecipeLine
+{
+    qint64 drink;
+    qint64 ingredient;
+};
+
+// Every recipe line in drink order, read in one pass over the DrinkInfo index (it holds both
+// columns) instead of one query per drink.
+std::vector<RecipeLine> recipeLinesByDrink()
+{
+    std::vector<RecipeLine> lines;
+    // The highest rowid is found at once and is at least the number of lines, unless rows were
+    // written with chosen rowids.
+    lines.reserve(size_t(std::clamp<qint64>(count(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM DrinkInfo")), 0,
+                                            qint64(1) << 22)));
+    Sql::Statement select(Database(), QStringLiteral("SELECT DrinkID, IngID FROM DrinkInfo ORDER BY DrinkID"));
+    while (select.step())
+        lines.push_back({select.int64(0), select.int64(1)});
+    return lines;
+}
+
+// What CountRecords("Drinks", "CurrentStock") answers: the recipe lines whose ingredient is in stock
+// and whose drink exists with a name. Counted from the lines already in memory instead of by a
+// join that looks up the drink of every such line.
+qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IdSet& inStock)
+{
+    const IdSet named(QStringLiteral("SELECT ID FROM Drinks WHERE Name IS NOT NULL"));
+    qint64 counted = 0;
+    for (size_t i = 0; i < lines.size();) {
+        const qint64 drink = lines[i].drink;
+        const bool hasName = named.contains(drink);
+        for (; i < lines.size() && lines[i].drink == drink; ++i) {
+            if (hasName && inStock.contains(lines[i].ingredient))
+                ++counted;
+        }
+    }
+    return counted;
+}
+
+// IDs of the drinks with at least one recipe line whose every ingredient is in the set, ascending.
+std::vector<qint64> drinksWithAllIngredientsIn(const std::vector<RecipeLine>& lines, const IdSet& set,
+                                               qint64 rowCount, const ViewProgress& progress)
+{
+    std::vector<qint64> passing;
+    const qint64 total = qint64(lines.size());
+    qint64 read = 0;
+    for (size_t i = 0; i < lines.size();) {
+        const qint64 drink = lines[i].drink;
+        bool allIn = true;
+        for (; i < lines.size() && lines[i].drink == drink; ++i) {
+            if (allIn && !set.contains(lines[i].ingredient))
+                allIn = false;
+            if (++read % ProgressStep == 0)
+                report(progress.setValue, read * rowCount / total);
+        }
+        if (allIn)
+            passing.push_back(drink);
+    }
+    return passing;
+}
+
+// Holds exactly the integer 1, the form the flag is written in.
+bool holdsOne(const Sql::Statement& row, int column)
+{
+    const QVariant v = row.value(column);
+    return v.typeId() == QMetaType::LongLong && v.toLongLong() == 1;
+}
+
+// Sets the flag of exactly the given drinks and clears it everywhere else, then marks it valid.
+// Only drinks whose flag changes are written: after a stock edit that is a few rows, not all of
+// them, and the index of the flag finds the drinks flagged now. Any value other than 0 counts as
+// set and is cleared or rewritten as 1.
+void markDrinks(DrinkFlag flag, std::vector<qint64> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    Sql::Connection& db = Database();
+    Sql::Transaction tx(db);
+    const QString column = flagName(flag);
+    std::vector<std::pair<qint64, bool>> flagged; // ID, holds exactly 1
+    {
+        const QString select = QStringLiteral("SELECT ID, ") + column + QStringLiteral(" FROM Drinks WHERE ") + column;
+        Sql::Statement now(db, select + QStringLiteral(" > 0 UNION ALL ") + select + QStringLiteral(" < 0"));
+        while (now.step())
+            flagged.emplace_back(now.int64(0), holdsOne(now, 1));
+    }
+    std::sort(flagged.begin(), flagged.end());
+    Sql::Statement clear(db, QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 0 WHERE ID = ?1"));
+    for (const auto& [id, one] : flagged) {
+        if (!std::binary_search(ids.begin(), ids.end(), id)) {
+            clear.bind(1, id);
+            clear.run();
+        }
+    }
+    Sql::Statement mark(db, QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 1 WHERE ID = ?1"));
+    for (const qint64 id : ids) {
+        const auto it = std::lower_bound(flagged.begin(), flagged.end(), std::pair<qint64, bool>(id, false));
+        const bool alreadyOne = it != flagged.end() && it->first == id && it->second;
+        if (!alreadyOne) {
+            mark.bind(1, id);
+            mark.run();
+        }
+    }
+    db.exec(QStringLiteral("UPDATE Settings SET ") + validityName(flag) + QStringLiteral(" = 1"));
+    tx.commit();
+}
+
+ViewAnswer cachedAnswer(DrinkFlag flag, const ViewProgress& progress)
+{
+    ViewAnswer answer;
+    answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), flagName(flag) + QStringLiteral("Known")));
+    report(progress.setRange, answer.rowCount);
+    answer.names = flaggedNames(flag);
+    report(progress.setValue, answer.rowCount);
+    return answer;
+}
+
+// Where the progress range of a recomputation comes from.
+enum class RowCount { InStockLines, AllDrinks, NonAlcoholicKnown };
+
+ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount rows, const ViewProgress& progress)
+{
+    const std::vector<RecipeLine> lines = recipeLinesByDrink();
+    const IdSet set = ingredientIds(kind);
+    ViewAnswer answer;
+    switch (rows) {
+    case RowCount::InStockLines:
+        answer.rowCount = kind == IngredientSetKind::InStock
+                              ? inStockLineCount(lines, set)
+                              : inStockLineCount(lines, ingredientIds(IngredientSetKind::InStock));
+        break;
+    case RowCount::AllDrinks:
+        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QString()));
+        break;
+    case RowCount::NonAlcoholicKnown:
+        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("NonAlcoholicKnown")));
+        break;
+    }
+    report(progress.setRange, answer.rowCount);
+    markDrinks(flag, drinksWithAllIngredientsIn(lines, set, answer.rowCount, progress));
+    answer.names = flaggedNames(flag);
+    report(progress.setValue, answer.rowCount);
+    return answer;
+}
+
+ViewAnswer emptyStock(const ViewProgress& progress)
+{
+    ViewAnswer answer;
+    answer.stockListEmpty = true;
+    report(progress.setRange, 0);
+    return answer;
+}
+
+} // namespace
+
+QString flagName(DrinkFlag flag)
+{
+    switch (flag) {
+    case DrinkFlag::CurrentStock:
+        return QStringLiteral("CurrentStock");
+    case DrinkFlag::NonAlcoholic:
+        return QStringLiteral("NonAlcoholic");
+    case DrinkFlag::CurrentStockNonAlcoholic:
+        return QStringLiteral("CurrentStockNonAlcoholic");
+    }
+    Q_UNREACHABLE();
+}
+
+HashTable BuildIngredientSet(IngredientSetKind kind)
+{
+    const qint64 highest = count(QStringLiteral("SELECT COALESCE(MAX(ID), 0) FROM Ingredients"));
+    HashTable set;
+    set.SetSize(qint32(qBound<qint64>(1, highest, MaxHashSize)));
+    Sql::Statement select(Database(), ingredientSetSql(kind));
+    while (select.step())
+        set.setItem(QString::number(select.int64(0)), QString());
+    return set;
+}
+
+bool AllIngredientsInSet(qint64 drinkId, const HashTable& ingredientSet)
+{
+    Sql::Statement select(Database(), QStringLiteral("SELECT IngID FROM DrinkInfo WHERE DrinkID = ?1 ORDER BY rowid"));
+    select.bind(1, drinkId);
+    bool any = false;
+    while (select.step()) {
+        any = true;
+        if (!ingredientSet.Exists(QString::number(select.int64(0))))
+            return false;
+    }
+    return any;
+}
+
+bool IsViewCacheValid(DrinkFlag flag)
+{
+    return count(QStringLiteral("SELECT ") + validityName(flag) + QStringLiteral(" FROM Settings LIMIT 1")) != 0;
+}
+
+void MarkDrinksFromList(DrinkFlag flag, const QStringList& drinkNames)
+{
+    Sql::Connection& db = Database();
+    Sql::Transaction tx(db);
+    const QString column = flagName(flag);
+    db.exec(QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 0 WHERE ") + column +
+            QStringLiteral(" <> 0"));
+    Sql::Statement mark(db, QStringLiteral("UPDATE Drinks SET ") + column + QStringLiteral(" = 1 WHERE Name = ?1"));
+    for (const QString& name : drinkNames) {
+        mark.bind(1, Lib::EncodeText(name));
+        mark.run();
+    }
+    db.exec(QStringLiteral("UPDATE Settings SET ") + validityName(flag) + QStringLiteral(" = 1"));
+    tx.commit();
+}
+
+void UpdateDrinkFlags(qint64 drinkId)
+{
+    // One look at the drink's lines answers all three questions. A line whose ingredient is missing
+    // from the catalogue counts as neither in stock nor non-alcoholic.
+    // Both statements stay prepared: an import runs this once per new drink.
+    Sql::Connection& db = Database();
+    bool inStock = false;
+    bool nonAlcoholic = false;
+    bool both = false;
+    {
+        const Sql::Connection::Lease select(
+            db, QStringLiteral("SELECT COUNT(*), "
+                               "COALESCE(SUM(i.CurrentStock = 1), 0), "
+                               "COALESCE(SUM(i.NonAlcohol = 1), 0), "
+                               "COALESCE(SUM(i.CurrentStock = 1 AND i.NonAlcohol = 1), 0) "
+                               "FROM DrinkInfo d LEFT JOIN Ingredients i ON i.ID = d.IngID WHERE d.DrinkID = ?1"));
+        select->bind(1, drinkId);
+        select->step();
+        const qint64 lines = select->int64(0);
+        inStock = lines > 0 && select->int64(1) == lines;
+        nonAlcoholic = lines > 0 && select->int64(2) == lines;
+        both = lines > 0 && select->int64(3) == lines;
+    }
+    // One statement writes all three flags, all or nothing.
+    db.execute(QStringLiteral("UPDATE Drinks SET CurrentStock = ?1, CurrentStockNonAlcoholic = ?2, NonAlcoholic = ?3 "
+                              "WHERE ID = ?4"),
+               {inStock, both, nonAlcoholic, drinkId});
+}
+
+void InvalidateStockViews()
+{
+    Sql::Connection& db = Database();
+    Sql::Transaction tx(db);
+    db.exec(QStringLiteral("UPDATE Settings SET CurrentStockUpdate = 0"));
+    db.exec(QStringLiteral("UPDATE Settings SET CurrentStockNonAlcoholicUpdate = 0"));
+    tx.commit();
+}
+
+void InvalidateNonAlcoholicViews()
+{
+    Sql::Connection& db = Database();
+    Sql::Transaction tx(db);
+    db.exec(QStringLiteral("UPDATE Settings SET NonAlcoholicUpdate = 0"));
+    db.exec(QStringLiteral("UPDATE Settings SET CurrentStockNonAlcoholicUpdate = 0"));
+    tx.commit();
+}
+
+ViewAnswer DrinksAvailableWithCurrentStock(const ViewProgress& progress)
+{
+    if (IsViewCacheValid(DrinkFlag::CurrentStock))
+        return cachedAnswer(DrinkFlag::CurrentStock, progress);
+    if (count(QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1")) == 0)
+        return emptyStock(progress);
+    return recomputedAnswer(DrinkFlag::CurrentStock, IngredientSetKind::InStock, RowCount::InStockLines, progress);
+}
+
+ViewAnswer AllNonAlcoholicDrinks(const ViewProgress& progress)
+{
+    if (IsViewCacheValid(DrinkFlag::NonAlcoholic))
+        return cachedAnswer(DrinkFlag::NonAlcoholic, progress);
+    return recomputedAnswer(DrinkFlag::NonAlcoholic, IngredientSetKind::NonAlcoholic, RowCount::AllDrinks, progress);
+}
+
+ViewAnswer NonAlcoholicDrinksAvailableWithCurrentStock(const ViewProgress& progress)
+{
+    if (IsViewCacheValid(DrinkFlag::CurrentStockNonAlcoholic))
+        return cachedAnswer(DrinkFlag::CurrentStockNonAlcoholic, progress);
+    if (count(QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1")) == 0)
+        return emptyStock(progress);
+    // CountRecords("Drinks", "CurrentStockNoAlcohol") counts the same lines as "CurrentStock".
+    const RowCount rows =
+        IsViewCacheValid(DrinkFlag::NonAlcoholic) ? RowCount::NonAlcoholicKnown : RowCount::InStockLines;
+    return recomputedAnswer(DrinkFlag::CurrentStockNonAlcoholic, IngredientSetKind::InStockNonAlcoholic, rows,
+                            progress);
+}
+
+} // namespace DBLib

@@ -1,0 +1,271 @@
+#include "core/store/FindStore.h"
+
+#include "core/store/DBLib.h"
+#include "core/store/Lib.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace DBLib {
+
+namespace {
+
+constexpr qint64 ProgressStep = 500;
+
+// The haystack test with the needle already in upper case.
+bool containsUpper(const QString& haystack, const QString& upperNeedle)
+{
+    return !haystack.isEmpty() && haystack.toUpper().contains(upperNeedle);
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The stored form of plain ASCII text: every unit lies 17 above an ASCII code.
+bool isStoredAscii(QStringView stored)
+{
+    return std::all_of(stored.begin(), stored.end(), [](QChar c) {
+        return c.unicode() >= Lib::TextShift && c.unicode() < Lib::TextShift + 0x80;
+    });
+}
+
+// The text test applied to stored text. Most directions are plain ASCII, and for those the test
+// runs on the stored form itself, without decoding and upper-casing a copy of every row. Anything
+// else is decoded first: the capital of a non-ASCII letter may be ASCII or longer than the letter.
+class StoredTextMatcher
+{
+public:
+    explicit StoredTextMatcher(const QString& needle)
+        : m_upper(needle.toUpper()), m_asciiNeedle(isAscii(m_upper))
+    {}
+
+    bool matches(const QString& stored) const
+    {
+        if (stored.isEmpty())
+            return false;
+        if (!isStoredAscii(stored))
+            return containsUpper(Lib::DecodeText(stored), m_upper);
+        // The capitals of ASCII text are ASCII.
+        if (!m_asciiNeedle)
+            return false;
+        const auto sameLetter = [](QChar storedUnit, QChar upperChar) {
+            char16_t c = char16_t(storedUnit.unicode() - Lib::TextShift);
+            if (c >= u'a' && c <= u'z')
+                c = char16_t(c - (u'a' - u'A'));
+            return c == upperChar.unicode();
+        };
+        return std::search(stored.begin(), stored.end(), m_upper.begin(), m_upper.end(), sameLetter) !=
+               stored.end();
+    }
+
+    // Buffers one scan reuses from row to row.
+    struct Scratch
+    {
+        std::string plainAscii;
+        QString text;
+    };
+
+    // The same test on the engine's own UTF-8 form of a stored text, for the scan of every drink,
+    // without making new strings for each row. Stored plain ASCII lies 17 above ASCII, which UTF-8
+    // writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above.
+    bool matches(QByteArrayView stored, Scratch& scratch) const
+    {
+        if (stored.isEmpty())
+            return false;
+        std::string& plain = scratch.plainAscii;
+        plain.resize(size_t(stored.size()));
+        char* out = plain.data();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
+        const qsizetype n = stored.size();
+        static const std::array<short, 256> single = singleByteCapitals();
+        for (qsizetype i = 0; i < n; ++i) {
+            const short c = single[bytes[i]];
+            if (c >= 0) {
+                *out++ = char(c);
+                continue;
+            }
+            // 0xC2 and a second byte: a stored character from "o" to DEL.
+            if (bytes[i] != 0xC2 || i + 1 >= n || bytes[i + 1] < 0x80 || bytes[i + 1] >= Lib::TextShift + 0x80)
+                return matchesDecoded(stored, scratch.text);
+            char plain = char(bytes[++i] - Lib::TextShift);
+            if (plain >= 'a' && plain <= 'z')
+                plain = char(plain - ('a' - 'A'));
+            *out++ = plain;
+        }
+        // The capitals of ASCII text are ASCII.
+        const std::string_view haystack(plain.data(), size_t(out - plain.data()));
+        return m_asciiNeedle && haystack.find(m_upperAscii) != std::string_view::npos;
+    }
+
+private:
+    // For each byte that is a whole stored ASCII character: its plain capital; -1 for any other.
+    static std::array<short, 256> singleByteCapitals()
+    {
+        std::array<short, 256> table;
+        table.fill(-1);
+        for (unsigned byte = Lib::TextShift; byte < 0x80; ++byte) {
+            char plain = char(byte - Lib::TextShift);
+            if (plain >= 'a' && plain <= 'z')
+                plain = char(plain - ('a' - 'A'));
+            table[byte] = short(plain);
+        }
+        return table;
+    }
+
+    // Any other stored text: decoded and upper-cased in full, as matches(QString) does. Well-formed
+    // UTF-8 whose every character has a plain form is decoded into the reused buffer; anything else
+    // takes matches(QString), which gives the same answer, or the same error, as before.
+    bool matchesDecoded(QByteArrayView stored, QString& text) const
+    {
+        if (!decodeStored(stored, text))
+            return matches(QString::fromUtf8(stored));
+        text = std::move(text).toUpper(); // in place unless a capital is longer than its letter
+        return text.contains(m_upper);
+    }
+
+    static bool decodeStored(QByteArrayView stored, QString& text)
+    {
+        // QString::fromUtf8 drops a byte order mark at the start; such a text goes its way.
+        if (stored.startsWith("\xEF\xBB\xBF"))
+            return false;
+        // UTF-16 never needs more units than UTF-8 has bytes.
+        text.resize(stored.size());
+        QChar* out = text.data();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
+        const qsizetype n = stored.size();
+        const auto continuation = [&](qsizetype at) { return at < n && (bytes[at] & 0xC0) == 0x80; };
+        for (qsizetype i = 0; i < n;) {
+            const unsigned lead = bytes[i];
+            char32_t cp = 0;
+            if (lead < 0x80) {
+                cp = lead;
+                i += 1;
+            } else if ((lead & 0xE0) == 0xC0 && continuation(i + 1)) {
+                cp = char32_t((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
+                if (cp < 0x80)
+                    return false;
+                i += 2;
+            } else if ((lead & 0xF0) == 0xE0 && continuation(i + 1) && continuation(i + 2)) {
+                cp = char32_t((lead & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F));
+                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+                    return false;
+                i += 3;
+            } else if ((lead & 0xF8) == 0xF0 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
+                cp = char32_t((lead & 0x07) << 18 | (bytes[i + 1] & 0x3F) << 12 | (bytes[i + 2] & 0x3F) << 6 |
+                              (bytes[i + 3] & 0x3F));
+                if (cp < 0x10000 || cp > 0x10FFFF)
+                    return false;
+                i += 4;
+            } else {
+                return false;
+            }
+            if (cp < Lib::TextShift)
+                return false;
+            const char32_t plain = cp - Lib::TextShift;
+            if (plain >= 0xD800 && plain <= 0xDFFF)
+                return false;
+            if (QChar::requiresSurrogates(plain)) {
+                *out++ = QChar(QChar::highSurrogate(plain));
+                *out++ = QChar(QChar::lowSurrogate(plain));
+            } else {
+                *out++ = QChar(char16_t(plain));
+            }
+        }
+        text.resize(out - text.data());
+        return true;
+    }
+
+    QString m_upper;
+    bool m_asciiNeedle;
+    std::string m_upperAscii = m_asciiNeedle ? m_upper.toStdString() : std::string();
+};
+
+void report(const FindProgress& progress, qint64 rowsRead)
+{
+    if (progress)
+        progress(rowsRead);
+}
+
+// Reads every row of select; a row whose column textColumn holds the text adds the decoded name
+// from column nameColumn. The engine cannot make this test: its LIKE and upper() would apply their
+// letter-case rules to the stored characters, which for most letters are other letters or none.
+FindResult scanDrinks(const QString& sql, int textColumn, int nameColumn, const QString& text,
+                      const FindProgress& progress)
+{
+    const StoredTextMatcher matcher(text);
+    FindResult result;
+    StoredTextMatcher::Scratch scratch;
+    Sql::Statement select(Database(), sql);
+    while (select.step()) {
+        if (matcher.matches(select.utf8(textColumn), scratch))
+            result.names.append(Lib::DecodeText(select.text(nameColumn)));
+        if (++result.rowsRead % ProgressStep == 0)
+            report(progress, result.rowsRead);
+    }
+    report(progress, result.rowsRead);
+    return result;
+}
+
+} // namespace
+
+QStringList IngredientCatalogueNames()
+{
+    // A catalogue row without a name has nothing to offer in a list of names.
+    Sql::Statement select(
+        Database(),
+        QStringLiteral("SELECT Ingredient FROM Ingredients WHERE Ingredient IS NOT NULL ORDER BY rowid"));
+    QStringList names;
+    while (select.step())
+        names.append(select.text(0));
+    return names;
+}
+
+bool ContainsTextIgnoringCase(const QString& haystack, const QString& needle)
+{
+    return containsUpper(haystack, needle.toUpper());
+}
+
+bool StoredTextContains(const QString& stored, const QString& needle)
+{
+    return StoredTextMatcher(needle).matches(stored);
+}
+
+FindResult DrinksWithNameContaining(const QString& text, const FindProgress& progress)
+{
+    return scanDrinks(QStringLiteral("SELECT Name FROM Drinks"), 0, 0, text, progress);
+}
+
+FindResult DrinksWithDescriptionContaining(const QString& text, const FindProgress& progress)
+{
+    return scanDrinks(QStringLiteral("SELECT Description, Name FROM Drinks"), 0, 1, text, progress);
+}
+
+qint64 CountRecipeLinesWithIngredient(qint64 ingredientId)
+{
+    return Database()
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo l JOIN Drinks d ON d.ID = l.DrinkID "
+                               "WHERE l.IngID = ?1"),
+                {ingredientId})
+        .toLongLong();
+}
+
+FindResult DrinksUsingIngredient(qint64 ingredientId, const FindProgress& progress)
+{
+    FindResult result;
+    Sql::Statement select(Database(), QStringLiteral("SELECT DISTINCT d.Name FROM DrinkInfo l "
+                                                     "JOIN Drinks d ON d.ID = l.DrinkID WHERE l.IngID = ?1"));
+    select.bind(1, ingredientId);
+    while (select.step()) {
+        result.names.append(Lib::DecodeText(select.text(0)));
+        if (++result.rowsRead % ProgressStep == 0)
+            report(progress, result.rowsRead);
+    }
+    report(progress, result.rowsRead);
+    return result;
+}
+
+} // namespace DBLib

@@ -1,0 +1,151 @@
+#include "gui/appearance/ColorSchemes.h"
+
+#include "core/store/ModuleRegistry.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QWidget>
+
+namespace ColorSchemes {
+
+QColor fromColorRef(qint64 value)
+{
+    const quint32 v = quint32(value);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+qint64 toColorRef(const QColor& colour)
+{
+    return qint64(colour.red()) | (qint64(colour.green()) << 8) | (qint64(colour.blue()) << 16);
+}
+
+Scheme DefaultScheme(const QPalette& palette)
+{
+    Scheme s;
+    s.Background = fromColorRef(ModuleRegistry::DefaultBackground);
+    s.Button = palette.color(QPalette::Active, QPalette::Button);
+    s.Text = palette.color(QPalette::Active, QPalette::WindowText);
+    s.TextListBox = palette.color(QPalette::Active, QPalette::Base);
+    s.Title = fromColorRef(ModuleRegistry::DefaultTitle);
+    return s;
+}
+
+Scheme& current()
+{
+    static Scheme scheme = DefaultScheme(QPalette());
+    return scheme;
+}
+
+void LoadFromPreferences()
+{
+    const auto read = [](const QString& name) {
+        return fromColorRef(ModuleRegistry::ReadNumber(name).value_or(0));
+    };
+    Scheme& s = current();
+    s.Background = read(ModuleRegistry::Background);
+    s.Text = read(ModuleRegistry::Text);
+    s.Title = read(ModuleRegistry::Title);
+    s.Button = read(ModuleRegistry::Button);
+    s.TextListBox = read(ModuleRegistry::TextListBox);
+}
+
+void SaveToPreferences(const Scheme& scheme)
+{
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::Background, toColorRef(scheme.Background));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::Text, toColorRef(scheme.Text));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::Title, toColorRef(scheme.Title));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::Button, toColorRef(scheme.Button));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::TextListBox, toColorRef(scheme.TextListBox));
+    current() = scheme;
+}
+
+namespace {
+
+void setColours(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+{
+    if (!w)
+        return;
+    QPalette p = w->palette();
+    for (const auto& [role, colour] : roles) {
+        p.setColor(QPalette::Active, role, colour);
+        p.setColor(QPalette::Inactive, role, colour);
+    }
+    w->setPalette(p);
+}
+
+bool isInput(const QWidget* w)
+{
+    return qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
+           qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w);
+}
+
+} // namespace
+
+void applyWindow(QWidget* window, const Scheme& scheme)
+{
+    if (!window)
+        return;
+    window->setAutoFillBackground(true);
+    setColours(window, {{QPalette::Window, scheme.Background}});
+}
+
+void applyBackgroundToAll(QWidget* window, const Scheme& scheme)
+{
+    applyWindow(window, scheme);
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->isWindow())
+            continue;
+        setColours(child, {{QPalette::Window, scheme.Background}});
+    }
+}
+
+void applyHeading(QWidget* label, const Scheme& scheme)
+{
+    setColours(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Title}});
+}
+
+void applyDataLabel(QWidget* label, const Scheme& scheme)
+{
+    setColours(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Text}});
+}
+
+void applyButton(QWidget* button, const Scheme& scheme)
+{
+    setColours(button, {{QPalette::Button, scheme.Button}});
+}
+
+void applyInput(QWidget* input, const Scheme& scheme)
+{
+    setColours(input, {{QPalette::Base, scheme.TextListBox}, {QPalette::Text, scheme.Text}});
+    // A drop-down list without a text box is drawn with the button colours.
+    if (const auto* combo = qobject_cast<const QComboBox*>(input); combo && !combo->isEditable())
+        setColours(input, {{QPalette::Button, scheme.TextListBox}, {QPalette::ButtonText, scheme.Text}});
+}
+
+void applyStandard(QWidget* window, const Scheme& scheme)
+{
+    applyWindow(window, scheme);
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->isWindow())
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(child)) {
+            if (label->objectName().startsWith(QLatin1String("Label")))
+                applyHeading(label, scheme);
+            else
+                applyDataLabel(label, scheme);
+        } else if (qobject_cast<QAbstractButton*>(child)) {
+            applyButton(child, scheme);
+        } else if (isInput(child)) {
+            applyInput(child, scheme);
+        }
+    }
+}
+
+} // namespace ColorSchemes

@@ -1,0 +1,83 @@
+#include "gui/main/GlassPictures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
+
+static void registerPictureResources()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace GlassPictures {
+
+void registerResources()
+{
+    static const bool done = (registerPictureResources(), true);
+    Q_UNUSED(done);
+}
+
+QString glassPicturePath(int glassId, const QString& dataFolder)
+{
+    registerResources();
+    const QDir images(QDir(dataFolder).filePath(QStringLiteral("Images")));
+    for (const char* extension : {".gif", ".png", ".jpg", ".jpeg", ".svg", ".bmp"}) {
+        const QString path = images.filePath(QString::number(glassId) + QLatin1String(extension));
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    const QString shipped = QStringLiteral(":/glasses/%1.svg").arg(glassId);
+    if (QFileInfo::exists(shipped))
+        return shipped;
+    return QStringLiteral(":/glasses/notfound.svg");
+}
+
+QString notFoundPicturePath(const QString& dataFolder)
+{
+    registerResources();
+    const QString own = QDir(dataFolder).filePath(QStringLiteral("Images/filenotfound.jpg"));
+    if (QFileInfo(own).isFile())
+        return own;
+    return QStringLiteral(":/glasses/notfound.svg");
+}
+
+QPixmap load(const QString& path, QSize size)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return QPixmap();
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QSvgRenderer renderer(path);
+        if (!renderer.isValid())
+            return QPixmap();
+        QSize target = renderer.defaultSize();
+        if (size.isValid() && !size.isEmpty())
+            target = target.scaled(size, Qt::KeepAspectRatio);
+        QPixmap pixmap(target);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        return pixmap;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return QPixmap();
+    QPixmap pixmap = QPixmap::fromImage(image);
+    if (size.isValid() && !size.isEmpty())
+        pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return pixmap;
+}
+
+QSize naturalSize(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QSvgRenderer renderer(path);
+        return renderer.isValid() ? renderer.defaultSize() : QSize();
+    }
+    return QImageReader(path).size();
+}
+
+} // namespace GlassPictures

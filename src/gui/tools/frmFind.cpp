@@ -1,0 +1,328 @@
+#include "gui/tools/frmFind.h"
+
+#include "gui/appearance/ColorSchemes.h"
+#include "gui/common/MessageBox.h"
+#include "gui/main/frmMain.h"
+#include "core/store/DBLib.h"
+#include "core/store/FindStore.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+namespace {
+
+const QString CategoryDrinks = QStringLiteral("Drinks");
+const QString CategoryDescription = QStringLiteral("Description");
+const QString CategoryIngredients = QStringLiteral("Ingredients");
+const QString SearchingText = QStringLiteral("Searching Please Wait");
+const QString CompletedText = QStringLiteral("Searching Completed");
+
+int clampToInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The field in use is white, the other light grey, whatever the colour scheme says.
+void setFieldBackground(QWidget* field, const QColor& colour)
+{
+    QPalette p = field->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Base, colour);
+    field->setPalette(p);
+}
+
+} // namespace
+
+frmFind::frmFind(frmMain* mainWindow) : QWidget(mainWindow, Qt::Window), m_main(mainWindow)
+{
+    setObjectName(QStringLiteral("frmFind"));
+    setWindowTitle(QStringLiteral("Find"));
+
+    // Created in the order the tab key visits them.
+    Label1 = new QLabel(QStringLiteral("Search In:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cmbFind = new QComboBox(this);
+    cmbFind->setObjectName(QStringLiteral("cmbFind"));
+    cmbFind->addItems({CategoryDrinks, CategoryDescription, CategoryIngredients});
+    Label1->setBuddy(cmbFind);
+
+    Label2 = new QLabel(QStringLiteral("Click on Drink:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    lstFind = new QListWidget(this);
+    lstFind->setObjectName(QStringLiteral("lstFind"));
+    lstFind->setUniformItemSizes(true);
+    Label2->setBuddy(lstFind);
+
+    TextSearch = new QLineEdit(this);
+    TextSearch->setObjectName(QStringLiteral("TextSearch"));
+    TextSearch->setPlaceholderText(QStringLiteral("Text to find"));
+
+    Label3 = new QLabel(QStringLiteral("Ingredients:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    cmbIngredients = new QComboBox(this);
+    cmbIngredients->setObjectName(QStringLiteral("cmbIngredients"));
+    cmbIngredients->setEditable(true);
+    // Typing a name and pressing Enter searches; it does not add the name to the list.
+    cmbIngredients->setInsertPolicy(QComboBox::NoInsert);
+    cmbIngredients->setMaxVisibleItems(20);
+    Label3->setBuddy(cmbIngredients);
+
+    cmdFind = new QPushButton(QStringLiteral("Find"), this);
+    cmdFind->setObjectName(QStringLiteral("cmdFind"));
+    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setContentsMargins(6, 0, 6, 2);
+    m_panel1 = new QLabel(StatusBar1);
+    m_panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    StatusBar1->addWidget(m_panel1, 1);
+    ProgressBar1 = new QProgressBar(StatusBar1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setMinimum(1);
+    ProgressBar1->setMaximumWidth(160);
+    StatusBar1->addPermanentWidget(ProgressBar1);
+
+    // The hits on the left; what to search for, and the buttons, on the right.
+    auto* inputs = new QVBoxLayout;
+    inputs->addWidget(TextSearch);
+    inputs->addSpacing(8);
+    inputs->addWidget(Label3);
+    inputs->addWidget(cmbIngredients);
+    inputs->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdFind);
+    buttons->addWidget(Command1);
+    inputs->addLayout(buttons);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(cmbFind, 0, 1);
+    grid->addWidget(Label2, 1, 0, 1, 2);
+    grid->addWidget(lstFind, 2, 0, 1, 2);
+    grid->addLayout(inputs, 2, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* body = new QWidget(this);
+    body->setLayout(grid);
+    grid->setContentsMargins(10, 10, 10, 6);
+    layout->addWidget(body, 1);
+    layout->addWidget(StatusBar1);
+
+    setTabOrder(cmbFind, lstFind);
+    setTabOrder(lstFind, TextSearch);
+    setTabOrder(TextSearch, cmbIngredients);
+    setTabOrder(cmbIngredients, cmdFind);
+    setTabOrder(cmdFind, Command1);
+    resize(560, 380);
+
+    // The input fields follow the category at once rather than on a timer tick.
+    connect(cmbFind, &QComboBox::currentIndexChanged, this, &frmFind::SwitchInputFields);
+    connect(cmdFind, &QPushButton::clicked, this, &frmFind::cmdFind_Click);
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(TextSearch, &QLineEdit::returnPressed, cmdFind, &QPushButton::click);
+    connect(cmbIngredients->lineEdit(), &QLineEdit::returnPressed, cmdFind, &QPushButton::click);
+    // A click (again) or a keyboard move in the hit list selects the drink in the main window.
+    connect(lstFind, &QListWidget::itemClicked, this, &frmFind::lstFind_Click);
+    connect(lstFind, &QListWidget::itemSelectionChanged, this, &frmFind::lstFind_Click);
+    if (m_main) {
+        // A search asked for while the main list was being refilled runs once the list is whole.
+        connect(m_main, &frmMain::drinksLoaded, this, [this] {
+            if (m_searchPending) {
+                m_searchPending = false;
+                RunSearch();
+            }
+        });
+    }
+
+    Form_Load();
+}
+
+QString frmFind::statusText() const
+{
+    return m_panel1->text();
+}
+
+void frmFind::Form_Load()
+{
+    if (m_main)
+        setWindowIcon(m_main->windowIcon());
+
+    const ColorSchemes::Scheme& scheme = ColorSchemes::current();
+    ColorSchemes::applyWindow(this, scheme);
+    for (QLabel* label : {Label1, Label2, Label3})
+        ColorSchemes::applyHeading(label, scheme);
+    for (QPushButton* button : {cmdFind, Command1})
+        ColorSchemes::applyButton(button, scheme);
+    for (QWidget* input : std::initializer_list<QWidget*>{lstFind, cmbFind, cmbIngredients, TextSearch})
+        ColorSchemes::applyInput(input, scheme);
+
+    cmbFind->setCurrentIndex(0);
+    SwitchInputFields();
+
+    try {
+        QStringList names = DBLib::IngredientCatalogueNames();
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        cmbIngredients->addItems(names);
+    } catch (const std::exception& e) {
+        // The window still searches names and directions without the catalogue.
+        MessageBox::critical(
+            this, windowTitle(),
+            QStringLiteral("The ingredient names could not be read.\n\n%1").arg(QString::fromUtf8(e.what())));
+    }
+    // Nothing is chosen until the user picks or types an ingredient.
+    cmbIngredients->setCurrentIndex(-1);
+    cmbIngredients->setEditText(QString());
+}
+
+void frmFind::SwitchInputFields()
+{
+    const bool byIngredient = cmbFind->currentText() == CategoryIngredients;
+    const QColor white(255, 255, 255);
+    const QColor lightGrey(192, 192, 192);
+    setFieldBackground(cmbIngredients, byIngredient ? white : lightGrey);
+    cmbIngredients->setEnabled(byIngredient);
+    setFieldBackground(TextSearch, byIngredient ? lightGrey : white);
+    TextSearch->setEnabled(!byIngredient);
+}
+
+void frmFind::cmdFind_Click()
+{
+    if (m_main && m_main->isBusy()) {
+        // The main list is half filled while it loads; searching it now would miss drinks.
+        lstFind->clear();
+        m_panel1->setText(SearchingText);
+        m_searchPending = true;
+        return;
+    }
+    RunSearch();
+}
+
+void frmFind::RunSearch()
+{
+    const QString category = cmbFind->currentText();
+    if (category.isEmpty()) {
+        MessageBox::show(this, QMessageBox::NoIcon, QStringLiteral("Category to Search not Selected"),
+                         QStringLiteral("Please Enter Category to Search"), QMessageBox::Ok);
+    }
+    lstFind->clear();
+    m_panel1->setText(SearchingText);
+    // The search does not yield to the event loop; show the state before it starts.
+    m_panel1->repaint();
+
+    const auto step = [this](qint64 rowsRead) {
+        ProgressBar1->setValue(clampToInt(std::min<qint64>(rowsRead, ProgressBar1->maximum())));
+    };
+    try {
+        ProgressBar1->setMinimum(1);
+        ProgressBar1->setMaximum(clampToInt(qint64(DBLib::CountRecords(CategoryDrinks, QString())) + 2));
+
+        DBLib::FindResult found;
+        if (category == CategoryDescription) {
+            found = DBLib::DrinksWithDescriptionContaining(TextSearch->text(), step);
+        } else if (category == CategoryDrinks) {
+            found = DBLib::DrinksWithNameContaining(TextSearch->text(), step);
+        } else if (category == CategoryIngredients) {
+            const QString ingredient = cmbIngredients->currentText();
+            if (ingredient.isEmpty()) {
+                MessageBox::show(this, QMessageBox::NoIcon,
+                                 QStringLiteral("Ingredient to Search not Selected"),
+                                 QStringLiteral("Please Select Ingredient to Search"), QMessageBox::Ok);
+                return;
+            }
+            // A typed name the catalogue lacks uses no drink.
+            const qint64 id = DBLib::FindIngredientID(ingredient);
+            if (id >= 0) {
+                ProgressBar1->setMaximum(clampToInt(DBLib::CountRecipeLinesWithIngredient(id) + 2));
+                found = DBLib::DrinksUsingIngredient(id, step);
+            }
+        }
+
+        if (!found.names.isEmpty())
+            PrepareMainListLookup();
+        QStringList hits;
+        for (const QString& name : std::as_const(found.names)) {
+            if (IsInMainList(name))
+                hits.append(name);
+        }
+        ShowHits(std::move(hits));
+    } catch (const std::exception& e) {
+        MessageBox::critical(
+            this, windowTitle(),
+            QStringLiteral("The search could not be completed.\n\n%1").arg(QString::fromUtf8(e.what())));
+    }
+    ProgressBar1->setValue(1);
+    m_panel1->setText(CompletedText);
+}
+
+void frmFind::PrepareMainListLookup()
+{
+    m_lastPosition.clear();
+    if (!m_main)
+        return;
+    const QStringList& entries = m_main->drinkListEntries();
+    m_lastPosition.reserve(entries.size());
+    for (int position = 0; position < int(entries.size()); ++position)
+        m_lastPosition.insert(entries.at(position), position);
+}
+
+// The name stands in the main list at or after the first entry of its capital initial (from the
+// start for any other first character). Looking up the name's last position answers the same as
+// scanning the rest of the list for it, without the scan per hit.
+bool frmFind::IsInMainList(const QString& name) const
+{
+    if (!m_main)
+        return false;
+    int start = 0;
+    if (!name.isEmpty() && name.at(0).unicode() >= u'A' && name.at(0).unicode() <= u'Z')
+        start = m_main->letterIndex()[name.at(0).unicode() - u'A' + 1];
+    const auto found = m_lastPosition.constFind(name);
+    return found != m_lastPosition.constEnd() && found.value() >= start;
+}
+
+void frmFind::ShowHits(QStringList hits)
+{
+    // Sorted once, in the main list's order, instead of one sorted insertion per hit.
+    std::sort(hits.begin(), hits.end());
+    lstFind->addItems(hits);
+}
+
+void frmFind::lstFind_Click()
+{
+    const QListWidgetItem* item = lstFind->currentItem();
+    if (!m_main || !item || !item->isSelected())
+        return;
+    const QString hit = item->text();
+    const qsizetype length = hit.trimmed().size();
+    // The first entry that begins with the hit, letter case aside; normally the drink itself.
+    const QStringList& entries = m_main->drinkListEntries();
+    for (int position = 0; position < int(entries.size()); ++position) {
+        if (QStringView(entries.at(position)).left(length).compare(hit, Qt::CaseInsensitive) == 0) {
+            m_main->selectDrinkAt(position);
+            return;
+        }
+    }
+}

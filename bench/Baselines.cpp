@@ -1,6 +1,7 @@
 #include "Baselines.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/StoreInternal.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
 
@@ -71,7 +72,7 @@ namespace Naive {
 
 QStringList AllDrinks(const Pump& pump)
 {
-    DBLib::CountRecords(QStringLiteral("Drinks"), QString());
+    DBLib::CountRecords(DBLib::Count::Drinks);
     QStringList list;
     DBLib::Snapshot rs = DBLib::OpenSnapshot(QStringLiteral("SELECT Name FROM Drinks"));
     qint64 read = 0;
@@ -88,7 +89,7 @@ QStringList DrinksAvailableWithCurrentStock(const Pump& pump)
 {
     if (DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock))
         return DrinksAvailableWithCurrentStockCached(pump);
-    DBLib::CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStock"));
+    DBLib::CountRecords(DBLib::Count::InStockRecipeLines);
     if (Sql::Statement count(DBLib::Database(),
                              QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1"));
         count.step() && count.int64(0) == 0)
@@ -106,7 +107,7 @@ QStringList DrinksAvailableWithCurrentStock(const Pump& pump)
 QStringList DrinksAvailableWithCurrentStockCached(const Pump& pump)
 {
     DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock);
-    DBLib::CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStockKnown"));
+    DBLib::CountRecords(DBLib::Count::CurrentStockDrinks);
     QStringList list;
     DBLib::Snapshot rs = DBLib::OpenSnapshot(QStringLiteral("SELECT Name FROM Drinks WHERE CurrentStock = 1"));
     qint64 read = 0;
@@ -120,7 +121,7 @@ QStringList DrinksAvailableWithCurrentStockCached(const Pump& pump)
 
 QStringList AllNonAlcoholicDrinks(const Pump& pump)
 {
-    DBLib::CountRecords(QStringLiteral("Drinks"), QString());
+    DBLib::CountRecords(DBLib::Count::Drinks);
     const HashTable set = DBLib::BuildIngredientSet(DBLib::IngredientSetKind::NonAlcoholic);
     const QStringList list = candidatesPassing(
         QStringLiteral("SELECT Drinks.Name, Drinks.ID FROM (Drinks INNER JOIN DrinkInfo ON Drinks.ID = "
@@ -154,7 +155,7 @@ QStringList FindByDescription(const QString& text, const QStringList& mainList, 
         }
         return found;
     };
-    DBLib::CountRecords(QStringLiteral("Drinks"), QString());
+    DBLib::CountRecords(DBLib::Count::Drinks);
     QStringList hits;
     DBLib::Snapshot rs = DBLib::OpenSnapshot(QStringLiteral("SELECT Description, Name FROM Drinks"));
     while (!rs.atEnd()) {
@@ -169,10 +170,10 @@ QStringList FindByDescription(const QString& text, const QStringList& mainList, 
     return hits;
 }
 
-DBLib::AddRecordsResult AddNewRecordsToDatabase(const QList<Online::ExchangeDrink>& drinks)
+Online::AddRecordsResult AddNewRecordsToDatabase(const QList<Online::ExchangeDrink>& drinks)
 {
     Sql::Connection& db = DBLib::Database();
-    DBLib::AddRecordsResult result;
+    Online::AddRecordsResult result;
     for (const Online::ExchangeDrink& drink : drinks) {
         const QString encodedName = Lib::EncodeText(drink.name.toUpper());
         if (db.scalar(QStringLiteral("SELECT COUNT(Name) FROM Drinks WHERE Name = ?1"), {encodedName}).toLongLong() > 0) {

@@ -2,7 +2,7 @@
 
 #include "core/tools/DrinkListSearch.h"
 #include "core/exchange/ExchangeDocument.h"
-#include "core/store/OnlineStore.h"
+#include "core/exchange/ExchangeRecords.h"
 
 #include <QStringList>
 
@@ -37,7 +37,7 @@ int IncrementalSearch(const QStringList& entries, const QString& text);
 QStringList FindByDescription(const QString& text, const QStringList& mainList, const Lib::LetterIndex& index);
 // The update's adding procedure statement by statement, each committed on its own, the flags of
 // each new drink from three freshly built ingredient sets.
-DBLib::AddRecordsResult AddNewRecordsToDatabase(const QList<Online::ExchangeDrink>& drinks);
+Online::AddRecordsResult AddNewRecordsToDatabase(const QList<Online::ExchangeDrink>& drinks);
 
 } // namespace Naive
 

@@ -10,11 +10,13 @@
 #include "core/tools/DrinkListSearch.h"
 #include "core/exchange/UpdateFiles.h"
 #include "core/store/DBLib.h"
+#include "core/store/StoreInternal.h"
 #include "core/store/DerivedFlags.h"
-#include "core/store/FindStore.h"
+#include "core/store/DrinkSearch.h"
+#include "core/tools/FindSearch.h"
 #include "core/store/Lib.h"
-#include "core/store/MainStore.h"
-#include "core/store/StockStore.h"
+#include "core/store/RecipeRepository.h"
+#include "core/store/Catalogue.h"
 
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -208,28 +210,10 @@ QStringList checkSame(const QString& what, const QStringList& ours, const QStrin
     return ours;
 }
 
-// The frmFind steps around the store's search: a lookup of the main list, the membership test of
-// each hit, the hits sorted once.
+// The find window's search as the window runs it: the store's scan narrowed to the main list.
 QStringList findLikeTheWindow(const QString& text, const DrinkList& main)
 {
-    const DBLib::FindResult found = DBLib::DrinksWithDescriptionContaining(text, [](qint64) {});
-    QHash<QString, int> lastPosition;
-    if (!found.names.isEmpty()) {
-        lastPosition.reserve(main.entries.size());
-        for (int p = 0; p < int(main.entries.size()); ++p)
-            lastPosition.insert(main.entries.at(p), p);
-    }
-    QStringList hits;
-    for (const QString& name : found.names) {
-        int start = 0;
-        if (!name.isEmpty() && name.at(0).unicode() >= u'A' && name.at(0).unicode() <= u'Z')
-            start = main.index[name.at(0).unicode() - u'A' + 1];
-        const auto it = lastPosition.constFind(name);
-        if (it != lastPosition.constEnd() && it.value() >= start)
-            hits.append(name);
-    }
-    std::sort(hits.begin(), hits.end());
-    return hits;
+    return FindSearch::Search({FindSearch::Category::Description, text, QString()}, main.entries, main.index);
 }
 
 // A keystroke takes microseconds: many repetitions give a stable median.
@@ -247,15 +231,15 @@ QJsonObject measureSize(qint64 n, const QString& dataDir, int reps, int importSl
 
     copyDatabase(source, work);
     DBLib::OpenRecipeDatabase(work);
-    r.insert(QStringLiteral("drinks"), qint64(DBLib::CountRecords(QStringLiteral("Drinks"), QString())));
-    r.insert(QStringLiteral("lines"), qint64(DBLib::CountRecords(QStringLiteral("DrinkInfo"), QString())));
-    r.insert(QStringLiteral("ingredients"), qint64(DBLib::CountRecords(QStringLiteral("Ingredients"), QString())));
+    r.insert(QStringLiteral("drinks"), qint64(DBLib::CountRecords(DBLib::Count::Drinks)));
+    r.insert(QStringLiteral("lines"), qint64(DBLib::CountRecords(DBLib::Count::RecipeLines)));
+    r.insert(QStringLiteral("ingredients"), qint64(DBLib::CountRecords(DBLib::Count::Ingredients)));
 
     // ---- ours ----
     note(QStringLiteral("[%1] ours: all drinks").arg(n));
     DrinkList all;
     const Timing allOurs = measure(reps, [] {}, [&] {
-        DBLib::CountRecords(QStringLiteral("Drinks"), QString());
+        DBLib::CountRecords(DBLib::Count::Drinks);
         all.fill(DBLib::AllDrinkNames([](qint64) { pump(); }));
     });
     r.insert(QStringLiteral("all.ours"), toJson(allOurs, all.entries.size()));
@@ -362,7 +346,7 @@ QJsonObject measureSize(qint64 n, const QString& dataDir, int reps, int importSl
         },
         [&] {
             QString error;
-            const std::optional<DBLib::AddRecordsResult> result = Online::AddNewRecordsToDatabase(document, &error);
+            const std::optional<Online::AddRecordsResult> result = Online::AddNewRecordsToDatabase(document, &error);
             if (!result)
                 throw std::runtime_error(error.toStdString());
             added = result->added;

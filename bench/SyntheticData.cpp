@@ -1,6 +1,7 @@
 #include "SyntheticData.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/StoreInternal.h"
 #include "core/store/Lib.h"
 #include "core/store/StarterData.h"
 

@@ -33,8 +33,12 @@ int report(const DataFolder::Choice& folder)
         }
         out << "Data folder: " << folder.path << " (" << folder.reason << ")\n"
             << "Recipe database: " << path << (created ? " (new, from the starter recipes)" : "") << "\n";
-        for (const char* table : {"Drinks", "Ingredients", "GlassTypes", "Tips"})
-            out << table << ": " << DBLib::CountRecords(QString::fromLatin1(table), QString()) << "\n";
+        const std::pair<const char*, DBLib::Count> counts[] = {{"Drinks", DBLib::Count::Drinks},
+                                                                {"Ingredients", DBLib::Count::Ingredients},
+                                                                {"GlassTypes", DBLib::Count::GlassTypes},
+                                                                {"Tips", DBLib::Count::Tips}};
+        for (const auto& [table, what] : counts)
+            out << table << ": " << DBLib::CountRecords(what) << "\n";
     } catch (const Sql::Error& e) {
         err << e.message() << Qt::endl;
         return 1;

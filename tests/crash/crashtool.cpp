@@ -17,12 +17,14 @@
 #include "core/exchange/ExchangeDocument.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
-#include "core/store/EditingStore.h"
+#include "core/store/Catalogue.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/Lib.h"
-#include "core/store/MainStore.h"
-#include "core/store/OnlineStore.h"
+#include "core/store/RecipeRepository.h"
+#include "core/exchange/ExchangeRecords.h"
 #include "core/store/Sqlite.h"
-#include "core/store/StockStore.h"
+#include "core/store/StoreInternal.h"
+#include "core/store/Catalogue.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -108,10 +110,10 @@ DBLib::DrinkEntry editEntry(int b, int v, const QStringList& catalogue)
     const int rows = 1 + int((h >> 8) % 14);
     for (int k = 0; k < rows; ++k) {
         const quint64 hk = mix(h + quint64(k));
-        e.rows.append({amountText(hk >> 20), catalogue.at(int(hk % quint64(catalogue.size())))});
+        e.lines.append({amountText(hk >> 20), catalogue.at(int(hk % quint64(catalogue.size()))), QString(), false});
     }
     if ((h >> 40) % 10 == 0)
-        e.rows.append({QStringLiteral("1 pinch"), QStringLiteral("Novelty %1 %2").arg(b).arg(v)});
+        e.lines.append({QStringLiteral("1 pinch"), QStringLiteral("Novelty %1 %2").arg(b).arg(v), QString(), false});
     if ((h >> 48) % 17 != 0)
         e.description = QStringLiteral("Version %1 of drink %2.\nShake \"hard\" & strain < 5 s; 100% 🍸").arg(v).arg(b);
     return e;
@@ -216,7 +218,7 @@ Expected expectedOf(const DBLib::DrinkEntry& e, bool submitted)
     Expected x;
     x.glass = glassIdOf(e);
     x.description = hasText(e.description) ? e.description : QString();
-    for (const DBLib::RecipeRow& r : e.rows)
+    for (const DBLib::DrinkEntry::Line& r : e.lines)
         x.lines.append({hasText(r.amount) ? r.amount : QString(), DBLib::ProperCase(r.ingredient.trimmed())});
     x.submitted = submitted;
     return x;
@@ -444,7 +446,11 @@ Base createBase(const QString& path)
         base.catalogue << DBLib::GetIngredientName(id);
     DBLib::SaveCurrentStock(stockWindow(base.catalogue, 0), true);
     for (int b = 0; b < BaseDrinkCount; ++b)
-        DBLib::SaveNewDrink(editEntry(b, 0, base.catalogue));
+        {
+            DBLib::DrinkEntry entry = editEntry(b, 0, base.catalogue);
+            entry.submitted = true;
+            DBLib::WriteNewDrink(entry);
+        }
     // The views computed once, so their cached flags are valid at the start.
     DBLib::DrinksAvailableWithCurrentStock();
     DBLib::AllNonAlcoholicDrinks();
@@ -613,7 +619,7 @@ int childImport(const QString& dbPath, const QString& docPath)
     }
     DBLib::OpenRecipeDatabase(dbPath);
     say("ready\n");
-    DBLib::AddNewRecordsToDatabase(*drinks);
+    Online::AddNewRecordsToDatabase(*drinks);
     DBLib::CloseRecipeDatabase();
     say("done\n");
     return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/StoreInternal.h"
+
 #include <QString>
 #include <QTemporaryDir>
 

@@ -25,16 +25,14 @@ QList<Line> Collect(const QString& dataFolder, const QString& programVersion)
         throw Sql::Error(0, QStringLiteral("No recipe database is open."));
 
     // Counted first, so that a database that cannot answer gives no half report.
-    const auto count = [](const char* table, const char* field = "") {
-        return QLocale().toString(qint64(DBLib::CountRecords(QString::fromLatin1(table), QString::fromLatin1(field))));
-    };
-    const QString drinks = count("Drinks");
-    const QString favourites = count("Drinks", "Favorite");
-    const QString submitted = count("Drinks", "SubmittedKnown");
-    const QString ingredients = count("Ingredients");
-    const QString recipeLines = count("DrinkInfo");
-    const QString glasses = count("GlassTypes");
-    const QString tips = count("Tips");
+    const auto count = [](DBLib::Count what) { return QLocale().toString(DBLib::CountRecords(what)); };
+    const QString drinks = count(DBLib::Count::Drinks);
+    const QString favourites = count(DBLib::Count::FavoriteDrinks);
+    const QString submitted = count(DBLib::Count::SubmittedDrinks);
+    const QString ingredients = count(DBLib::Count::Ingredients);
+    const QString recipeLines = count(DBLib::Count::RecipeLines);
+    const QString glasses = count(DBLib::Count::GlassTypes);
+    const QString tips = count(DBLib::Count::Tips);
 
     const QString program = QStringLiteral("Program");
     const QString system = QStringLiteral("Operating system");

@@ -11,7 +11,7 @@ namespace Online {
 
 QString UpdateFolder()
 {
-    return QFileInfo(DBLib::Database().path()).absolutePath();
+    return QFileInfo(DBLib::DatabasePath()).absolutePath();
 }
 
 void DestroyFile(const QString& path)
@@ -52,7 +52,7 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-std::optional<DBLib::AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error)
+std::optional<AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error)
 {
     QFile file(localFileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -65,7 +65,7 @@ std::optional<DBLib::AddRecordsResult> AddNewRecordsToDatabase(const QString& lo
     if (!drinks)
         return std::nullopt;
     try {
-        return DBLib::AddNewRecordsToDatabase(*drinks);
+        return Online::AddNewRecordsToDatabase(*drinks);
     } catch (const Sql::Error& e) {
         *error = e.message();
     } catch (const Lib::TextCodingError& e) {

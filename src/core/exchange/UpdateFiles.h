@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/OnlineStore.h"
+#include "core/exchange/ExchangeRecords.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,6 +25,6 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QString* error);
 // Reads one downloaded drink document and adds its drinks in one transaction. nullopt with the
 // reason when the file cannot be read, the document is refused, or the store refuses a drink; the
 // database is then unchanged.
-std::optional<DBLib::AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error);
+std::optional<AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error);
 
 } // namespace Online

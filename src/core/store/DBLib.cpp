@@ -1,7 +1,9 @@
 #include "core/store/DBLib.h"
 
 #include "core/store/Lib.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/Schema.h"
+#include "core/store/StoreInternal.h"
 
 #include <sqlite3.h>
 
@@ -40,32 +42,6 @@ QVariant firstValue(const QString& sql, const QVariantList& params)
 [[noreturn]] void missingRow(const QString& what)
 {
     throw Sql::Error(0, what);
-}
-
-const QStringList& tableNames()
-{
-    static const QStringList names = {QStringLiteral("Drinks"),     QStringLiteral("DrinkInfo"),
-                                      QStringLiteral("Ingredients"), QStringLiteral("GlassTypes"),
-                                      QStringLiteral("Settings"),    QStringLiteral("Tips")};
-    return names;
-}
-
-const QStringList& drinkYesNoColumns()
-{
-    static const QStringList names = {QStringLiteral("Favorite"),     QStringLiteral("Submitted"),
-                                      QStringLiteral("NonAlcoholic"), QStringLiteral("CurrentStock"),
-                                      QStringLiteral("CurrentStockNonAlcoholic")};
-    return names;
-}
-
-// The canonical spelling of a known name, or an empty text.
-QString canonical(const QStringList& known, const QString& name)
-{
-    for (const QString& k : known) {
-        if (k.compare(name, Qt::CaseInsensitive) == 0)
-            return k;
-    }
-    return QString();
 }
 
 // Adds a value for a column only when its text is not blank, as the adders' callers expect.
@@ -200,11 +176,25 @@ bool IsOpen()
     return openDatabase != nullptr;
 }
 
+QString DatabasePath()
+{
+    return Database().path();
+}
+
 Sql::Connection& Database()
 {
     if (!openDatabase)
         throw Sql::Error(0, QStringLiteral("No recipe database is open."));
     return *openDatabase;
+}
+
+WriteBatch::WriteBatch() : m_transaction(std::make_unique<Sql::Transaction>(Database())) {}
+
+WriteBatch::~WriteBatch() = default;
+
+void WriteBatch::commit()
+{
+    m_transaction->commit();
 }
 
 Snapshot::Snapshot(Sql::Connection& db, const QString& sql, const QVariantList& params)
@@ -292,48 +282,35 @@ qint64 FindIngredientID(const QString& name)
     return v.isValid() ? v.toLongLong() : -1;
 }
 
-qint64 FindDrinkID(const QString& name)
+qint64 CountRecords(Count what)
 {
-    QString encoded;
-    try {
-        encoded = Lib::EncodeText(name.toUpper());
-    } catch (const Lib::TextCodingError&) {
-        return -1; // such a name cannot have been stored
+    const auto count = [](const char* sql) { return firstValue(QString::fromLatin1(sql), {}).toLongLong(); };
+    switch (what) {
+    case Count::Drinks:
+        return count("SELECT COUNT(*) FROM Drinks");
+    case Count::FavoriteDrinks:
+        return count("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1");
+    case Count::SubmittedDrinks:
+        return count("SELECT COUNT(*) FROM Drinks WHERE Submitted = 1");
+    case Count::CurrentStockDrinks:
+        return count("SELECT COUNT(*) FROM Drinks WHERE CurrentStock = 1");
+    case Count::NonAlcoholicDrinks:
+        return count("SELECT COUNT(*) FROM Drinks WHERE NonAlcoholic = 1");
+    case Count::CurrentStockNonAlcoholicDrinks:
+        return count("SELECT COUNT(*) FROM Drinks WHERE CurrentStockNonAlcoholic = 1");
+    case Count::RecipeLines:
+        return count("SELECT COUNT(*) FROM DrinkInfo");
+    case Count::InStockRecipeLines:
+        return count("SELECT COUNT(Drinks.Name) FROM Drinks JOIN DrinkInfo ON Drinks.ID = DrinkInfo.DrinkID "
+                     "JOIN Ingredients ON DrinkInfo.IngID = Ingredients.ID WHERE Ingredients.CurrentStock = 1");
+    case Count::Ingredients:
+        return count("SELECT COUNT(*) FROM Ingredients");
+    case Count::GlassTypes:
+        return count("SELECT COUNT(*) FROM GlassTypes");
+    case Count::Tips:
+        return count("SELECT COUNT(*) FROM Tips");
     }
-    const QVariant v = firstValue(QStringLiteral("SELECT ID FROM Drinks WHERE Name = ?1"), {encoded});
-    return v.isValid() ? v.toLongLong() : -1;
-}
-
-QString CountRecordsStatement(const QString& table, const QString& field)
-{
-    if (field == QLatin1String("CurrentStock") || field == QLatin1String("CurrentStockNoAlcohol")) {
-        // Recipe lines whose ingredient is in stock; the table is not used.
-        return QStringLiteral("SELECT DISTINCT COUNT(Drinks.Name) FROM (Drinks INNER JOIN DrinkInfo ON Drinks.ID = "
-                              "DrinkInfo.DrinkID) INNER JOIN Ingredients ON DrinkInfo.IngID = Ingredients.ID "
-                              "WHERE (((Ingredients.CurrentStock)=1))");
-    }
-    const QString tableName = canonical(tableNames(), table);
-    if (tableName.isEmpty())
-        throw Sql::Error(0, QStringLiteral("\"%1\" is not a table of the recipe database.").arg(table));
-    if (field == QLatin1String("Favorite"))
-        return QStringLiteral("SELECT COUNT(*) FROM ") + tableName + QStringLiteral(" WHERE Favorite = 1");
-    if (field.contains(QLatin1String("Known"))) {
-        QString column = field;
-        column.remove(QLatin1String("Known"));
-        const QString columnName = canonical(drinkYesNoColumns(), column);
-        if (columnName.isEmpty())
-            throw Sql::Error(0, QStringLiteral("\"%1\" is not a Yes/No column.").arg(column));
-        return QStringLiteral("SELECT COUNT(*) FROM ") + tableName + QStringLiteral(" WHERE ") + columnName +
-               QStringLiteral("=1");
-    }
-    if (!field.isEmpty())
-        throw Sql::Error(0, QStringLiteral("Cannot count records by \"%1\".").arg(field));
-    return QStringLiteral("SELECT COUNT(*) FROM ") + tableName;
-}
-
-double CountRecords(const QString& table, const QString& field)
-{
-    return firstValue(CountRecordsStatement(table, field), {}).toDouble();
+    Q_UNREACHABLE();
 }
 
 std::optional<bool> ParseYesNo(const QString& text)

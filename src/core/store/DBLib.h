@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
 
 // The recipe store: one open database for the life of the process and the procedures every window
@@ -20,32 +21,23 @@ void OpenRecipeDatabase(const QString& path);
 void CreateRecipeDatabase(const QString& path);
 void CloseRecipeDatabase();
 bool IsOpen();
-// The open database; throws Sql::Error when none is open.
-Sql::Connection& Database();
+// The file of the open database; throws Sql::Error when none is open.
+QString DatabasePath();
 
-// A read-only, forward-only result. It stands on its first row when it opens.
-class Snapshot
+// Groups several of the store's writes into one transaction: all of them are kept or none. Rolls
+// back when it ends without commit(), so an early return or an exception keeps nothing.
+class WriteBatch
 {
 public:
-    Snapshot(Sql::Connection& db, const QString& sql, const QVariantList& params);
-
-    // End of data: no current row.
-    bool atEnd() const { return !m_hasRow; }
-    // Beginning of data: true only for an empty result.
-    bool isEmpty() const { return m_empty; }
-    QVariant field(int position) const;
-    QVariant field(const QString& column) const;
-    void moveNext();
-    void close();
+    WriteBatch();
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+    void commit();
 
 private:
-    std::optional<Sql::Statement> m_statement;
-    bool m_hasRow = false;
-    bool m_empty = true;
+    std::unique_ptr<Sql::Transaction> m_transaction;
 };
-
-Snapshot OpenSnapshot(const QString& sql, const QVariantList& params = {});
-void ExecuteSql(const QString& sql, const QVariantList& params = {});
 
 QString GetGlassTypeName(int glassId);
 int GetGlassTypeID(const QString& glassName);
@@ -53,13 +45,23 @@ QString GetIngredientName(qint64 ingredientId);
 qint64 GetIngredientIDByName(const QString& name);
 // -1 when no ingredient has that name (compared without regard to letter case).
 qint64 FindIngredientID(const QString& name);
-// -1 when no drink has that name, in any letter case.
-qint64 FindDrinkID(const QString& name);
 
-// The statement CountRecords runs for a table and field name; throws for names that are not
-// tables or columns of the recipe database.
-QString CountRecordsStatement(const QString& table, const QString& field);
-double CountRecords(const QString& table, const QString& field);
+// The counts the program shows or sizes its work by.
+enum class Count
+{
+    Drinks,
+    FavoriteDrinks,
+    SubmittedDrinks,
+    CurrentStockDrinks,             // drinks whose CurrentStock flag is set
+    NonAlcoholicDrinks,             // drinks whose NonAlcoholic flag is set
+    CurrentStockNonAlcoholicDrinks, // drinks whose CurrentStockNonAlcoholic flag is set
+    RecipeLines,
+    InStockRecipeLines, // recipe lines of named drinks whose ingredient is in stock
+    Ingredients,
+    GlassTypes,
+    Tips
+};
+qint64 CountRecords(Count what);
 
 // Yes/No text as the engine converts it: "True"/"Yes"/"On" or a non-zero number give true,
 // "False"/"No"/"Off" or 0 give false, anything else is refused.

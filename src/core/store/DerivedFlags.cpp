@@ -2,6 +2,7 @@
 
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
+#include "core/store/StoreInternal.h"
 
 #include <algorithm>
 #include <vector>
@@ -118,7 +119,7 @@ std::vector<RecipeLine> recipeLinesByDrink()
     return lines;
 }
 
-// What CountRecords("Drinks", "CurrentStock") answers: the recipe lines whose ingredient is in stock
+// What CountRecords(Count::InStockRecipeLines) answers: the recipe lines whose ingredient is in stock
 // and whose drink exists with a name. Counted from the lines already in memory instead of by a
 // join that looks up the drink of every such line.
 qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IdSet& inStock)
@@ -207,7 +208,9 @@ void markDrinks(DrinkFlag flag, std::vector<qint64> ids)
 ViewAnswer cachedAnswer(DrinkFlag flag, const ViewProgress& progress)
 {
     ViewAnswer answer;
-    answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), flagName(flag) + QStringLiteral("Known")));
+    answer.rowCount = CountRecords(flag == DrinkFlag::CurrentStock   ? Count::CurrentStockDrinks
+                                   : flag == DrinkFlag::NonAlcoholic ? Count::NonAlcoholicDrinks
+                                                                     : Count::CurrentStockNonAlcoholicDrinks);
     report(progress.setRange, answer.rowCount);
     answer.names = flaggedNames(flag);
     report(progress.setValue, answer.rowCount);
@@ -229,10 +232,10 @@ ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount row
                               : inStockLineCount(lines, ingredientIds(IngredientSetKind::InStock));
         break;
     case RowCount::AllDrinks:
-        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QString()));
+        answer.rowCount = CountRecords(Count::Drinks);
         break;
     case RowCount::NonAlcoholicKnown:
-        answer.rowCount = qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("NonAlcoholicKnown")));
+        answer.rowCount = CountRecords(Count::NonAlcoholicDrinks);
         break;
     }
     report(progress.setRange, answer.rowCount);
@@ -379,7 +382,6 @@ ViewAnswer NonAlcoholicDrinksAvailableWithCurrentStock(const ViewProgress& progr
         return cachedAnswer(DrinkFlag::CurrentStockNonAlcoholic, progress);
     if (count(QStringLiteral("SELECT COUNT(ID) FROM Ingredients WHERE CurrentStock = 1 AND NonAlcohol = 1")) == 0)
         return emptyStock(progress);
-    // CountRecords("Drinks", "CurrentStockNoAlcohol") counts the same lines as "CurrentStock".
     const RowCount rows =
         IsViewCacheValid(DrinkFlag::NonAlcoholic) ? RowCount::NonAlcoholicKnown : RowCount::InStockLines;
     return recomputedAnswer(DrinkFlag::CurrentStockNonAlcoholic, IngredientSetKind::InStockNonAlcoholic, rows,

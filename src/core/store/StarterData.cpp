@@ -1,6 +1,8 @@
 #include "core/store/StarterData.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
+#include "core/store/StoreInternal.h"
 #include "core/store/DerivedFlags.h"
 
 #include <QFile>

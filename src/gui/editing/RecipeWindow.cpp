@@ -2,7 +2,7 @@
 
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/MessageBox.h"
-#include "core/store/DBLib.h"
+#include "core/store/Catalogue.h"
 #include "core/store/Lib.h"
 #include "core/store/Sqlite.h"
 
@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextDocument>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QVBoxLayout>
@@ -47,9 +46,6 @@ QString FailureText(const std::exception& error)
 }
 
 namespace {
-
-// Rows of the catalogue between two moves of the progress bar.
-constexpr int ProgressStep = 500;
 
 // The column header: its blanks place the three words over the amount, ingredient and
 // description columns, so the column widths are taken from it.
@@ -221,12 +217,6 @@ RecipeWindow::RecipeWindow(QWidget* parent, const MainWindowLink& link, const QS
     txtName->setFocus();
 }
 
-void RecipeWindow::setProgressVisible(bool visible)
-{
-    if (m_link.progressBar)
-        m_link.progressBar->setVisible(visible);
-}
-
 void RecipeWindow::setStatus(const QString& text)
 {
     if (m_link.showStatus)
@@ -235,24 +225,9 @@ void RecipeWindow::setStatus(const QString& text)
 
 void RecipeWindow::FillIngredientLists()
 {
-    QProgressBar* progress = m_link.progressBar;
-    const QStringList names = DBLib::IngredientNames();
-    if (progress) {
-        progress->setMinimum(1);
-        progress->setMaximum(int(DBLib::CountRecords(QStringLiteral("Ingredients"), QString())) + 2);
-    }
-    QStringList list;
-    list.reserve(names.size());
-    for (const QString& name : names) {
-        list.append(name);
-        if (progress && (list.size() == 1 || list.size() % ProgressStep == 0)) {
-            progress->setValue(int(list.size()));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    }
-    if (progress)
-        progress->setValue(int(list.size()));
-    m_ingredients->setStringList(list);
+    QStringList names = DBLib::IngredientNames();
+    names.removeIf([](const QString& name) { return name.trimmed().isEmpty(); });
+    m_ingredients->setStringList(names);
     // Filling a model that was empty makes every box take its first item; they start empty.
     for (QComboBox* box : cmbIngredient) {
         box->setCurrentIndex(-1);
@@ -328,11 +303,11 @@ bool RecipeWindow::ConfirmBlankDescription()
                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-QList<DBLib::RecipeRow> RecipeWindow::VisibleRows() const
+QList<DBLib::DrinkEntry::Line> RecipeWindow::VisibleRows() const
 {
-    QList<DBLib::RecipeRow> rows;
+    QList<DBLib::DrinkEntry::Line> rows;
     for (int i = 0; i < RowCount; ++i)
-        rows.append({txtAmount[size_t(i)]->text(), cmbIngredient[size_t(i)]->currentText()});
+        rows.append({txtAmount[size_t(i)]->text(), cmbIngredient[size_t(i)]->currentText(), QString(), false});
     return rows;
 }
 
@@ -341,7 +316,7 @@ DBLib::DrinkEntry RecipeWindow::Entry() const
     DBLib::DrinkEntry entry;
     entry.name = txtName->text();
     entry.glass = cmbGlass->currentText();
-    entry.rows = VisibleRows();
+    entry.lines = VisibleRows();
     // toPlainText() turns no-break spaces into plain ones; the raw text keeps what was typed.
     QString description = txtDescription->document()->toRawText();
     description.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));

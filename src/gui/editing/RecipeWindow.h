@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/EditingStore.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QDialog>
 #include <QList>
@@ -13,7 +13,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QProgressBar;
 class QPushButton;
 class QStringListModel;
 
@@ -23,7 +22,6 @@ struct MainWindowLink
     std::function<void()> reloadDrinks;             // LoadDrinks(false): refill the list in the checked view
     std::function<void()> redisplaySelection;       // the click handling of lstDrinks
     std::function<void(const QString&)> selectDrink; // select the named drink when the list holds it
-    QProgressBar* progressBar = nullptr;            // ProgressBar1
     std::function<void(const QString&)> showStatus; // panel 1 of StatusBar1
 };
 
@@ -51,7 +49,7 @@ protected:
     RecipeWindow(QWidget* parent, const MainWindowLink& link, const QString& caption,
                  const QString& saveCaption, const QString& saveObjectName);
 
-    // Fills the twelve ingredient lists from the catalogue, moving the main progress bar.
+    // Fills the twelve ingredient lists from the catalogue.
     void FillIngredientLists();
     // Adds a catalogue name to the twelve lists at its place in name order.
     void AddToIngredientLists(const QString& name);
@@ -64,7 +62,7 @@ protected:
     void RefuseRepeatedName();
 
     // The visible rows as typed, in row order.
-    QList<DBLib::RecipeRow> VisibleRows() const;
+    QList<DBLib::DrinkEntry::Line> VisibleRows() const;
     DBLib::DrinkEntry Entry() const;
 
     // After a successful write: new ingredients into the lists, the main list reloaded, closed.
@@ -72,7 +70,6 @@ protected:
     void ShowWriteFailure(const QString& title, const QString& intro, const QString& outcome,
                           const std::exception& error);
 
-    void setProgressVisible(bool visible);
     void setStatus(const QString& text);
 
     MainWindowLink m_link;

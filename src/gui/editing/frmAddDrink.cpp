@@ -1,10 +1,10 @@
 #include "gui/editing/frmAddDrink.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 
 frmAddDrink::frmAddDrink(QWidget* parent, const MainWindowLink& link)
@@ -18,13 +18,10 @@ frmAddDrink::frmAddDrink(QWidget* parent, const MainWindowLink& link)
     } catch (const std::exception&) {
     }
     setStatus(QString());
-    setProgressVisible(false);
 }
 
 void frmAddDrink::Open(QWidget* parent, const MainWindowLink& link)
 {
-    if (link.progressBar)
-        link.progressBar->setVisible(true);
     if (link.showStatus)
         link.showStatus(QStringLiteral("Loading Please Wait....."));
     frmAddDrink window(parent, link);
@@ -56,7 +53,9 @@ void frmAddDrink::cmdSave_Click()
         }
         if (!ConfirmBlankDescription())
             return;
-        saved = DBLib::SaveNewDrink(Entry());
+        DBLib::DrinkEntry entry = Entry();
+        entry.submitted = true; // a drink typed here is the user's own: nothing to send
+        saved = DBLib::WriteNewDrink(entry);
     } catch (const std::exception& e) {
         ShowWriteFailure(windowTitle(), QStringLiteral("The drink was not saved."),
                          QStringLiteral("Nothing was written to the recipe database."), e);

@@ -8,12 +8,11 @@ class frmAddDrink : public RecipeWindow
     Q_OBJECT
 
 public:
-    // Fills the ingredient lists from the catalogue (moving link.progressBar) and hides the main
-    // progress bar again.
+    // Fills the ingredient lists from the catalogue.
     explicit frmAddDrink(QWidget* parent, const MainWindowLink& link = {});
 
-    // The "&Add Drink" menu command: shows the main progress bar and a status text, runs the window
-    // modally and returns when it is closed.
+    // The "&Add Drink" menu command: shows a status text, runs the window modally and returns when
+    // it is closed.
     static void Open(QWidget* parent, const MainWindowLink& link);
 
     // An amount typed without an ingredient is refused (message, focus on the ingredient box).

@@ -2,11 +2,11 @@
 
 #include "gui/common/MessageBox.h"
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 
 frmModifyDrink::frmModifyDrink(QWidget* parent, const QString& drinkName, const MainWindowLink& link)
@@ -17,21 +17,18 @@ frmModifyDrink::frmModifyDrink(QWidget* parent, const QString& drinkName, const 
     connect(m_saveButton, &QPushButton::clicked, this, &frmModifyDrink::cmdUpdate_Click);
     try {
         FillIngredientLists();
-        if (m_link.progressBar)
-            m_link.progressBar->setValue(1);
         LoadDrink();
     } catch (const std::exception& e) {
         m_loadError =
             QStringLiteral("The drink \"%1\" could not be loaded.\n\n%2").arg(drinkName, FailureText(e));
     }
     setStatus(QString());
-    setProgressVisible(false);
 }
 
 void frmModifyDrink::LoadDrink()
 {
     txtName->setText(m_loadedName);
-    const std::optional<DBLib::StoredDrink> stored = DBLib::LoadDrinkForEditing(m_loadedName);
+    const std::optional<DBLib::Drink> stored = DBLib::ReadDrink(m_loadedName);
     if (!stored) {
         m_loadError =
             QStringLiteral("There is no drink named \"%1\" in the recipe database.").arg(m_loadedName);
@@ -41,19 +38,20 @@ void frmModifyDrink::LoadDrink()
     txtDescription->setPlainText(stored->description);
 
     // A stored glass that is not one of the usual names is shown as it is, so an Update keeps it.
-    if (!stored->glass.isEmpty()) {
-        int index = cmbGlass->findText(stored->glass, Qt::MatchFixedString);
+    if (!stored->glassName.isEmpty()) {
+        int index = cmbGlass->findText(stored->glassName, Qt::MatchFixedString);
         if (index < 0) {
-            cmbGlass->addItem(stored->glass);
+            cmbGlass->addItem(stored->glassName);
             index = cmbGlass->count() - 1;
         }
         cmbGlass->setCurrentIndex(index);
     }
 
-    for (qsizetype r = 0; r < stored->rows.size(); ++r) {
-        const DBLib::RecipeRow& row = stored->rows.at(r);
+    m_missingIngredients = stored->missingIngredientsText();
+    for (qsizetype r = 0; r < stored->lines.size(); ++r) {
+        const DBLib::RecipeLine& row = stored->lines.at(r);
         if (r >= RowCount) {
-            m_hiddenRows.append(row);
+            m_hiddenRows.append({row.amount, row.ingredient, row.substitute, row.nonAlcoholic});
             continue;
         }
         txtAmount[size_t(r)]->setText(row.amount);
@@ -68,8 +66,6 @@ void frmModifyDrink::LoadDrink()
 
 void frmModifyDrink::Open(QWidget* parent, const QString& selectedName, const MainWindowLink& link)
 {
-    if (link.progressBar)
-        link.progressBar->setVisible(true);
     if (!selectedName.trimmed().isEmpty()) {
         if (link.showStatus)
             link.showStatus(QStringLiteral("Loading Please Wait....."));
@@ -85,6 +81,12 @@ void frmModifyDrink::Open(QWidget* parent, const QString& selectedName, const Ma
                         .arg(window.HiddenLineCount() + RowCount)
                         .arg(RowCount));
             }
+            if (!window.MissingIngredients().isEmpty()) {
+                MessageBox::warning(parent, QStringLiteral("Modify Drink"),
+                                    window.MissingIngredients() +
+                                        QStringLiteral("\n\nSuch a line shows its amount without an ingredient: "
+                                                       "choose one for it, or clear its amount to leave it out."));
+            }
             window.exec();
             // The reload left the list without a selection; show the drink as it now is rather
             // than the recipe from before the update.
@@ -94,8 +96,6 @@ void frmModifyDrink::Open(QWidget* parent, const QString& selectedName, const Ma
     }
     if (link.redisplaySelection)
         link.redisplaySelection();
-    if (link.progressBar)
-        link.progressBar->setVisible(false);
 }
 
 void frmModifyDrink::cmdUpdate_Click()
@@ -120,7 +120,7 @@ void frmModifyDrink::cmdUpdate_Click()
         if (!ConfirmBlankDescription())
             return;
         DBLib::DrinkEntry entry = Entry();
-        entry.rows.append(m_hiddenRows);
+        entry.lines.append(m_hiddenRows);
         saved = DBLib::ReplaceDrink(m_oldDrinkId, entry);
     } catch (const std::exception& e) {
         ShowWriteFailure(windowTitle(), QStringLiteral("The drink was not updated."),

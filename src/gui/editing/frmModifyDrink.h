@@ -21,6 +21,8 @@ public:
     // Recipe lines beyond the twelve rows; they are not shown and are written back unchanged.
     qsizetype HiddenLineCount() const { return m_hiddenRows.size(); }
     qint64 OldDrinkID() const { return m_oldDrinkId; }
+    // Says which lines name an ingredient the catalogue lacks; empty when none does.
+    const QString& MissingIngredients() const { return m_missingIngredients; }
 
 private:
     void LoadDrink();
@@ -28,6 +30,7 @@ private:
 
     QString m_loadedName;
     qint64 m_oldDrinkId = -1;
-    QList<DBLib::RecipeRow> m_hiddenRows;
+    QList<DBLib::DrinkEntry::Line> m_hiddenRows;
     QString m_loadError;
+    QString m_missingIngredients;
 };

@@ -3,8 +3,7 @@
 #include "gui/editing/RecipeWindow.h"
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/MessageBox.h"
-#include "core/store/DBLib.h"
-#include "core/store/EditingStore.h"
+#include "core/store/Catalogue.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -12,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -27,8 +25,6 @@ enum Column
     IdColumn = 2
 };
 
-// Rows of the catalogue between two moves of the progress bar.
-constexpr int ProgressStep = 500;
 
 int twipsToPixels(const QWidget* widget, int twips)
 {
@@ -38,8 +34,7 @@ int twipsToPixels(const QWidget* widget, int twips)
 
 } // namespace
 
-frmModifyIngredients::frmModifyIngredients(QWidget* parent, QProgressBar* mainProgress)
-    : QDialog(parent), m_mainProgress(mainProgress)
+frmModifyIngredients::frmModifyIngredients(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Modify Ingredients"));
     setModal(true);
@@ -125,9 +120,9 @@ frmModifyIngredients::frmModifyIngredients(QWidget* parent, QProgressBar* mainPr
     resize(sizeHint().width(), std::max(sizeHint().height(), 420));
 }
 
-void frmModifyIngredients::Open(QWidget* parent, QProgressBar* mainProgress)
+void frmModifyIngredients::Open(QWidget* parent)
 {
-    frmModifyIngredients window(parent, mainProgress);
+    frmModifyIngredients window(parent);
     window.exec();
 }
 
@@ -168,32 +163,19 @@ void frmModifyIngredients::LoadIngredientGrid()
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(false);
 
     // A catalogue that cannot be read leaves the grid with its header only.
-    QList<DBLib::CatalogueIngredient> catalogue;
+    QList<DBLib::Ingredient> catalogue;
     try {
-        if (m_mainProgress) {
-            m_mainProgress->setVisible(true);
-            m_mainProgress->setMaximum(int(DBLib::CountRecords(QStringLiteral("Ingredients"), QString())) +
-                                       2);
-        }
         catalogue = DBLib::IngredientCatalogue();
     } catch (const std::exception&) {
     }
 
     MSFlexGrid1->setRowCount(int(catalogue.size()));
     for (int row = 0; row < catalogue.size(); ++row) {
-        const DBLib::CatalogueIngredient& ingredient = catalogue.at(row);
+        const DBLib::Ingredient& ingredient = catalogue.at(row);
         MSFlexGrid1->setItem(row, NameColumn, new QTableWidgetItem(ingredient.name));
         MSFlexGrid1->setItem(row, NonAlcoholicColumn,
                              new QTableWidgetItem(YesNoText(ingredient.nonAlcoholic)));
         MSFlexGrid1->setItem(row, IdColumn, new QTableWidgetItem(QString::number(ingredient.id)));
-        if (m_mainProgress && (row + 1) % ProgressStep == 0) {
-            m_mainProgress->setValue(row + 1);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    }
-    if (m_mainProgress) {
-        m_mainProgress->setValue(int(catalogue.size()) + 1);
-        m_mainProgress->setVisible(false);
     }
     // Nothing is chosen until the user picks a row.
     MSFlexGrid1->setCurrentCell(-1, -1);

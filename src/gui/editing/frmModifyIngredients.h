@@ -5,7 +5,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
@@ -16,11 +15,10 @@ class frmModifyIngredients : public QDialog
     Q_OBJECT
 
 public:
-    // mainProgress is the main window's ProgressBar1 (may be null); it moves while the grid fills.
-    explicit frmModifyIngredients(QWidget* parent, QProgressBar* mainProgress = nullptr);
+    explicit frmModifyIngredients(QWidget* parent);
 
     // The "Edit Ingredients" menu command: runs the window modally.
-    static void Open(QWidget* parent, QProgressBar* mainProgress = nullptr);
+    static void Open(QWidget* parent);
 
     static QString YesNoText(bool value);
     static bool IsYesText(const QString& text);
@@ -35,7 +33,6 @@ private:
     void CommandUpdate_Click();
     void CommandDelete_Click();
 
-    QProgressBar* m_mainProgress = nullptr;
     int SelectedRow = -1;
 
     QTableWidget* MSFlexGrid1 = nullptr;

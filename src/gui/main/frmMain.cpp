@@ -29,7 +29,7 @@
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
-#include "core/store/MainStore.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/ModuleRegistry.h"
 #include "core/store/StarterData.h"
 
@@ -402,7 +402,7 @@ bool frmMain::Load(frmSplash* splash)
 
     // 5. The drink count.
     try {
-        m_drinkCountText = QString::number(qint64(DBLib::CountRecords(QStringLiteral("Drinks"), QString())));
+        m_drinkCountText = QString::number(DBLib::CountRecords(DBLib::Count::Drinks));
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("The drinks could not be counted."), e);
     }
@@ -487,7 +487,6 @@ void frmMain::connectWindows()
         l.reloadDrinks = [this] { LoadDrinks(false); };
         l.redisplaySelection = [this] { lstDrinks_Click(); };
         l.selectDrink = [this](const QString& name) { selectDrinkNamed(name); };
-        l.progressBar = ProgressBar1;
         l.showStatus = [this](const QString& text) { m_panel1->setText(text); };
         return l;
     };
@@ -496,7 +495,7 @@ void frmMain::connectWindows()
         frmModifyDrink::Open(this, selectedEntryText(), link());
     });
     connect(mnuEdit_EditIngredients, &QAction::triggered, this,
-            [this] { frmModifyIngredients::Open(this, ProgressBar1); });
+            [this] { frmModifyIngredients::Open(this); });
 
     // Stock and shopping list, both modal.
     connect(mnuEditStock, &QAction::triggered, this, [this] {
@@ -560,7 +559,8 @@ void frmMain::connectWindows()
             m_find->activateWindow();
             return;
         }
-        m_find = new frmFind(this);
+        m_find = new frmFind(this, this);
+        connect(this, &frmMain::drinksLoaded, m_find, &frmFind::drinkListLoaded);
         showModeless(m_find);
     });
 
@@ -727,11 +727,11 @@ void frmMain::runView(int view, bool outputToSplashScreen)
     try {
         switch (view) {
         case AllDrinks:
-            setMaximum(qint64(DBLib::CountRecords(QStringLiteral("Drinks"), QString())), 100);
+            setMaximum(DBLib::CountRecords(DBLib::Count::Drinks), 100);
             names = DBLib::AllDrinkNames(step);
             break;
         case Favorites: {
-            const qint64 count = qint64(DBLib::CountRecords(QStringLiteral("Drinks"), QStringLiteral("Favorite")));
+            const qint64 count = DBLib::CountRecords(DBLib::Count::FavoriteDrinks);
             if (count > 0) {
                 ProgressBar1->setVisible(true);
                 bar->setMinimum(1);
@@ -846,9 +846,9 @@ void frmMain::lstDrinks_Click()
     m_panel3->setText(QString::number(position + 1) + QStringLiteral(" Drink of ") + QString::number(count));
     m_selectedName = m_entries.at(position);
 
-    std::optional<DBLib::DrinkRecipe> recipe;
+    std::optional<DBLib::Drink> recipe;
     try {
-        recipe = DBLib::ReadDrinkRecipe(m_selectedName);
+        recipe = DBLib::ReadDrink(m_selectedName);
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("The recipe of %1 could not be read.").arg(m_selectedName), e);
         return;
@@ -866,10 +866,11 @@ void frmMain::lstDrinks_Click()
     setFavoriteEntries(recipe->favorite);
     m_selectedId = recipe->id;
     lblDescription->setPlainText(recipe->description);
-    m_glassType = recipe->glassType;
+    m_glassType = recipe->glassType.value_or(0);
     showGlassPicture();
     lblGlassType->setText(recipe->glassName);
-    lstIngredients->addItems(recipe->lines);
+    for (const DBLib::RecipeLine& line : std::as_const(recipe->lines))
+        lstIngredients->addItem(DBLib::RecipeLineText(line));
 }
 
 void frmMain::showGlassPicture()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/tools/DrinkListSearch.h"
+#include "gui/tools/DrinkListHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -23,7 +24,7 @@ class frmFind;
 
 // The hub of the program: the drink list with its five views and incremental search, the recipe of
 // the selected drink, the slideshow, and the menus that open every other window.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, public DrinkListHost
 {
     Q_OBJECT
 
@@ -63,12 +64,13 @@ public:
     // State other windows read.
     QString selectedDrinkName() const { return m_selectedName; }
     qint64 selectedDrinkId() const { return m_selectedId; }
-    const QStringList& drinkListEntries() const { return m_entries; }
-    const Lib::LetterIndex& letterIndex() const { return m_letterIndex; }
+    const QStringList& drinkListEntries() const override { return m_entries; }
+    const Lib::LetterIndex& drinkListIndex() const override { return m_letterIndex; }
+    bool isDrinkListLoading() const override { return isBusy(); }
     int checkedView() const;
     QString dataFolder() const { return m_dataFolder; }
     // Selects the entry at position (-1 clears the selection) and shows it.
-    void selectDrinkAt(int position);
+    void selectDrinkAt(int position) override;
     // Selects the entry with that exact text; nothing happens when the list does not hold it.
     void selectDrinkNamed(const QString& name);
     int selectedPosition() const;

@@ -8,7 +8,8 @@
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
 #include "core/store/ModuleRegistry.h"
-#include "core/store/OnlineStore.h"
+#include "core/exchange/ExchangeRecords.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -197,7 +198,7 @@ void frmSubmit::submit()
     CancelButton->setEnabled(false);
     setStatus(QStringLiteral("Exporting drink to text file."));
     try {
-        m_document = DBLib::ExportDrink(m_drinkId);
+        m_document = Online::ExportDrink(m_drinkId);
     } catch (const Sql::Error& e) {
         offerClose(QStringLiteral("The drink could not be exported: ") + e.message());
         return;

@@ -3,7 +3,7 @@
 #include "core/printing/PrintQueue.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Lib.h"
-#include "core/store/PrintStore.h"
+#include "core/printing/PrintRecord.h"
 #include "core/store/Sqlite.h"
 
 #include <QPrinter>
@@ -39,7 +39,7 @@ QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& dr
     *ok = false;
     try {
         for (const QString& name : drinkNames) {
-            const std::optional<Printing::RecipeRecord> r = DBLib::ReadPrintRecord(name);
+            const std::optional<Printing::RecipeRecord> r = Printing::ReadPrintRecord(name);
             if (!r) {
                 MessageBox::warning(
                     parent, MessageTitle,

@@ -189,7 +189,7 @@ void IngredientListEditor::cmdClearList_Click()
 {
     QStringList all;
     try {
-        all = DBLib::AllIngredientNames();
+        all = DBLib::IngredientNames();
     } catch (const Sql::Error& e) {
         reportError(QStringLiteral("The ingredients could not be read from the recipe database."),
                     e.describe());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/StockStore.h"
+#include "core/store/Catalogue.h"
 
 #include <QDialog>
 

@@ -2,9 +2,10 @@
 
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/MessageBox.h"
-#include "gui/main/frmMain.h"
+#include "gui/tools/DrinkListHost.h"
+#include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
-#include "core/store/FindStore.h"
+#include "core/tools/FindSearch.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -44,7 +45,7 @@ void setFieldBackground(QWidget* field, const QColor& colour)
 
 } // namespace
 
-frmFind::frmFind(frmMain* mainWindow) : QWidget(mainWindow, Qt::Window), m_main(mainWindow)
+frmFind::frmFind(DrinkListHost* host, QWidget* parent) : QWidget(parent, Qt::Window), m_host(host)
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
@@ -145,16 +146,6 @@ frmFind::frmFind(frmMain* mainWindow) : QWidget(mainWindow, Qt::Window), m_main(
     // A click (again) or a keyboard move in the hit list selects the drink in the main window.
     connect(lstFind, &QListWidget::itemClicked, this, &frmFind::lstFind_Click);
     connect(lstFind, &QListWidget::itemSelectionChanged, this, &frmFind::lstFind_Click);
-    if (m_main) {
-        // A search asked for while the main list was being refilled runs once the list is whole.
-        connect(m_main, &frmMain::drinksLoaded, this, [this] {
-            if (m_searchPending) {
-                m_searchPending = false;
-                RunSearch();
-            }
-        });
-    }
-
     Form_Load();
 }
 
@@ -163,10 +154,18 @@ QString frmFind::statusText() const
     return m_panel1->text();
 }
 
+void frmFind::drinkListLoaded()
+{
+    if (m_searchPending) {
+        m_searchPending = false;
+        RunSearch();
+    }
+}
+
 void frmFind::Form_Load()
 {
-    if (m_main)
-        setWindowIcon(m_main->windowIcon());
+    if (parentWidget())
+        setWindowIcon(parentWidget()->windowIcon());
 
     const ColorSchemes::Scheme& scheme = ColorSchemes::current();
     ColorSchemes::applyWindow(this, scheme);
@@ -181,12 +180,7 @@ void frmFind::Form_Load()
     SwitchInputFields();
 
     try {
-        QStringList names = DBLib::IngredientCatalogueNames();
-        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-            const int c = QString::compare(a, b, Qt::CaseInsensitive);
-            return c != 0 ? c < 0 : a < b;
-        });
-        cmbIngredients->addItems(names);
+        cmbIngredients->addItems(DBLib::IngredientNames());
     } catch (const std::exception& e) {
         // The window still searches names and directions without the catalogue.
         MessageBox::critical(
@@ -211,7 +205,7 @@ void frmFind::SwitchInputFields()
 
 void frmFind::cmdFind_Click()
 {
-    if (m_main && m_main->isBusy()) {
+    if (m_host && m_host->isDrinkListLoading()) {
         // The main list is half filled while it loads; searching it now would miss drinks.
         lstFind->clear();
         m_panel1->setText(SearchingText);
@@ -227,6 +221,9 @@ void frmFind::RunSearch()
     if (category.isEmpty()) {
         MessageBox::show(this, QMessageBox::NoIcon, QStringLiteral("Category to Search not Selected"),
                          QStringLiteral("Please Enter Category to Search"), QMessageBox::Ok);
+        lstFind->clear();
+        m_panel1->setText(CompletedText);
+        return;
     }
     lstFind->clear();
     m_panel1->setText(SearchingText);
@@ -237,38 +234,28 @@ void frmFind::RunSearch()
         ProgressBar1->setValue(clampToInt(std::min<qint64>(rowsRead, ProgressBar1->maximum())));
     };
     try {
+        FindSearch::Request request;
+        request.text = TextSearch->text();
         ProgressBar1->setMinimum(1);
-        ProgressBar1->setMaximum(clampToInt(qint64(DBLib::CountRecords(CategoryDrinks, QString())) + 2));
-
-        DBLib::FindResult found;
+        ProgressBar1->setMaximum(clampToInt(DBLib::CountRecords(DBLib::Count::Drinks) + 2));
         if (category == CategoryDescription) {
-            found = DBLib::DrinksWithDescriptionContaining(TextSearch->text(), step);
-        } else if (category == CategoryDrinks) {
-            found = DBLib::DrinksWithNameContaining(TextSearch->text(), step);
+            request.category = FindSearch::Category::Description;
         } else if (category == CategoryIngredients) {
-            const QString ingredient = cmbIngredients->currentText();
-            if (ingredient.isEmpty()) {
-                MessageBox::show(this, QMessageBox::NoIcon,
-                                 QStringLiteral("Ingredient to Search not Selected"),
+            request.category = FindSearch::Category::Ingredients;
+            request.ingredient = cmbIngredients->currentText();
+            if (request.ingredient.isEmpty()) {
+                MessageBox::show(this, QMessageBox::NoIcon, QStringLiteral("Ingredient to Search not Selected"),
                                  QStringLiteral("Please Select Ingredient to Search"), QMessageBox::Ok);
                 return;
             }
-            // A typed name the catalogue lacks uses no drink.
-            const qint64 id = DBLib::FindIngredientID(ingredient);
-            if (id >= 0) {
-                ProgressBar1->setMaximum(clampToInt(DBLib::CountRecipeLinesWithIngredient(id) + 2));
-                found = DBLib::DrinksUsingIngredient(id, step);
-            }
+            const qint64 id = DBLib::FindIngredientID(request.ingredient);
+            if (id >= 0)
+                ProgressBar1->setMaximum(clampToInt(DBLib::CountRecipeLinesUsing(id) + 2));
         }
-
-        if (!found.names.isEmpty())
-            PrepareMainListLookup();
-        QStringList hits;
-        for (const QString& name : std::as_const(found.names)) {
-            if (IsInMainList(name))
-                hits.append(name);
-        }
-        ShowHits(std::move(hits));
+        static const QStringList empty;
+        static const Lib::LetterIndex noIndex{};
+        lstFind->addItems(FindSearch::Search(request, m_host ? m_host->drinkListEntries() : empty,
+                                             m_host ? m_host->drinkListIndex() : noIndex, step));
     } catch (const std::exception& e) {
         MessageBox::critical(
             this, windowTitle(),
@@ -278,51 +265,12 @@ void frmFind::RunSearch()
     m_panel1->setText(CompletedText);
 }
 
-void frmFind::PrepareMainListLookup()
-{
-    m_lastPosition.clear();
-    if (!m_main)
-        return;
-    const QStringList& entries = m_main->drinkListEntries();
-    m_lastPosition.reserve(entries.size());
-    for (int position = 0; position < int(entries.size()); ++position)
-        m_lastPosition.insert(entries.at(position), position);
-}
-
-// The name stands in the main list at or after the first entry of its capital initial (from the
-// start for any other first character). Looking up the name's last position answers the same as
-// scanning the rest of the list for it, without the scan per hit.
-bool frmFind::IsInMainList(const QString& name) const
-{
-    if (!m_main)
-        return false;
-    int start = 0;
-    if (!name.isEmpty() && name.at(0).unicode() >= u'A' && name.at(0).unicode() <= u'Z')
-        start = m_main->letterIndex()[name.at(0).unicode() - u'A' + 1];
-    const auto found = m_lastPosition.constFind(name);
-    return found != m_lastPosition.constEnd() && found.value() >= start;
-}
-
-void frmFind::ShowHits(QStringList hits)
-{
-    // Sorted once, in the main list's order, instead of one sorted insertion per hit.
-    std::sort(hits.begin(), hits.end());
-    lstFind->addItems(hits);
-}
-
 void frmFind::lstFind_Click()
 {
     const QListWidgetItem* item = lstFind->currentItem();
-    if (!m_main || !item || !item->isSelected())
+    if (!m_host || !item || !item->isSelected())
         return;
-    const QString hit = item->text();
-    const qsizetype length = hit.trimmed().size();
-    // The first entry that begins with the hit, letter case aside; normally the drink itself.
-    const QStringList& entries = m_main->drinkListEntries();
-    for (int position = 0; position < int(entries.size()); ++position) {
-        if (QStringView(entries.at(position)).left(length).compare(hit, Qt::CaseInsensitive) == 0) {
-            m_main->selectDrinkAt(position);
-            return;
-        }
-    }
+    const int position = FindSearch::PositionOfHit(m_host->drinkListEntries(), item->text());
+    if (position >= 0)
+        m_host->selectDrinkAt(position);
 }

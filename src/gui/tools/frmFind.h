@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHash>
-#include <QPointer>
 #include <QWidget>
 
 class QComboBox;
@@ -11,7 +9,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
-class frmMain;
+class DrinkListHost;
 
 // Finds drinks by a piece of their name or directions, or by an ingredient they use, within the
 // main window's current list, and selects the clicked hit there. Opened without being modal.
@@ -20,10 +18,14 @@ class frmFind : public QWidget
     Q_OBJECT
 
 public:
-    explicit frmFind(frmMain* mainWindow);
+    // host: the main window's drink list; parent: the window this one stays beside.
+    frmFind(DrinkListHost* host, QWidget* parent);
 
     // The first status panel: the state of the last search.
     QString statusText() const;
+
+    // The main list has been refilled: a search asked for while it loaded runs now.
+    void drinkListLoaded();
 
 private:
     void Form_Load();
@@ -32,13 +34,7 @@ private:
     void RunSearch();
     void lstFind_Click();
 
-    void PrepareMainListLookup();
-    bool IsInMainList(const QString& name) const;
-    void ShowHits(QStringList hits);
-
-    QPointer<frmMain> m_main;
-    // Each name of the main list with its last position, filled per search.
-    QHash<QString, int> m_lastPosition;
+    DrinkListHost* m_host;
     bool m_searchPending = false;
 
 public:

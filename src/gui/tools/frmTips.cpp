@@ -3,7 +3,7 @@
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Sqlite.h"
-#include "core/store/ToolsStore.h"
+#include "core/store/Catalogue.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>

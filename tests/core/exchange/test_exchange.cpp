@@ -10,7 +10,8 @@
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
 #include "core/store/ModuleRegistry.h"
-#include "core/store/OnlineStore.h"
+#include "core/exchange/ExchangeRecords.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QDir>
 #include <QFile>
@@ -446,7 +447,7 @@ private Q_SLOTS:
              QStringLiteral("3"),
              {line("4 oz", "ELDERFLOWER CORDIAL", false, QStringLiteral("other"))}},
         };
-        const DBLib::AddRecordsResult result = DBLib::AddNewRecordsToDatabase(drinks);
+        const Online::AddRecordsResult result = Online::AddNewRecordsToDatabase(drinks);
         QCOMPARE(result.added, 3);
         QCOMPARE(result.duplicates, 1);
         QCOMPARE(result.ingredientsCreated, 1);
@@ -497,7 +498,7 @@ private Q_SLOTS:
                  1);
 
         // The same document again adds nothing.
-        const DBLib::AddRecordsResult again = DBLib::AddNewRecordsToDatabase(drinks);
+        const Online::AddRecordsResult again = Online::AddNewRecordsToDatabase(drinks);
         QCOMPARE(again.added, 0);
         QCOMPARE(again.duplicates, 4);
         QCOMPARE(scalar("SELECT COUNT(*) FROM Drinks"), 4);
@@ -526,7 +527,7 @@ private Q_SLOTS:
         };
         bool refused = false;
         try {
-            DBLib::AddNewRecordsToDatabase(drinks);
+            Online::AddNewRecordsToDatabase(drinks);
         } catch (const Sql::Error& e) {
             refused = true;
             QVERIFY2(e.message().contains(name), qPrintable(e.message()));
@@ -586,20 +587,20 @@ private Q_SLOTS:
                      ingredientXml("2 oz", "Gin", "N", {}) +
                          ingredientXml("4 oz &#233;", "Ginger Ale", "Y", QStringLiteral("Soda & lime")) +
                          ingredientXml("", "Lime Juice", "Y", {}));
-        QCOMPARE(DBLib::ExportDrink(id), expected);
+        QCOMPARE(Online::ExportDrink(id), expected);
 
         const qint64 bare = addTestDrink(QStringLiteral("Nothing"), {});
         DBLib::Database().execute(
             QStringLiteral(
                 "UPDATE Drinks SET GlassType = NULL, Description = NULL, Submitted = 0 WHERE ID = ?1"),
             {bare});
-        QCOMPARE(DBLib::ExportDrink(bare),
+        QCOMPARE(Online::ExportDrink(bare),
                  drinkXml(QStringLiteral("NOTHING"), QString(), QString(), QString()));
 
-        QVERIFY_THROWS_EXCEPTION(Sql::Error, DBLib::ExportDrink(999));
+        QVERIFY_THROWS_EXCEPTION(Sql::Error, Online::ExportDrink(999));
         DBLib::Database().execute(
             QStringLiteral("INSERT INTO DrinkInfo (DrinkID, IngID, Amount) VALUES (?1, 4242, NULL)"), {bare});
-        QVERIFY_THROWS_EXCEPTION(Sql::Error, DBLib::ExportDrink(bare));
+        QVERIFY_THROWS_EXCEPTION(Sql::Error, Online::ExportDrink(bare));
 
         QCOMPARE(scalar("SELECT Submitted FROM Drinks WHERE ID = ?1", {bare}), 0);
         DBLib::MarkSubmitted(bare);

@@ -2,7 +2,7 @@
 #include "core/printing/PrintLayout.h"
 #include "core/printing/PrintQueue.h"
 #include "core/store/DBLib.h"
-#include "core/store/PrintStore.h"
+#include "core/printing/PrintRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -339,19 +339,19 @@ private Q_SLOTS:
         DBLib::AddDrink(7, u"KIR ROYALE"_s, 2, QString(), {}, {}, {}, {}, {});
         addTestDrink(u"Martini"_s, {{"2 oz", "Gin"}, {"1/2 oz", "Dry Vermouth"}});
 
-        const std::optional<RecipeRecord> kir = DBLib::ReadPrintRecord(u"kir royale"_s);
+        const std::optional<RecipeRecord> kir = Printing::ReadPrintRecord(u"kir royale"_s);
         QVERIFY(kir.has_value());
         QCOMPARE(kir->name, u"KIR ROYALE"_s);
         QCOMPARE(kir->recipeLines, (QStringList{u"12 oz Crème de Cassis"_s, u"Gin"_s}));
         QCOMPARE(kir->description, QString());
         QCOMPARE(kir->glassType, u"Highball Glass"_s);
 
-        const std::optional<RecipeRecord> m = DBLib::ReadPrintRecord(u"MARTINI"_s);
+        const std::optional<RecipeRecord> m = Printing::ReadPrintRecord(u"MARTINI"_s);
         QVERIFY(m.has_value());
         QCOMPARE(QueueRecordLines(*m).at(2), u"     2 oz Gin"_s);
         QCOMPARE(m->description, u"Stir and serve."_s);
 
-        QVERIFY(!DBLib::ReadPrintRecord(u"NO SUCH DRINK"_s).has_value());
+        QVERIFY(!Printing::ReadPrintRecord(u"NO SUCH DRINK"_s).has_value());
     }
 };
 

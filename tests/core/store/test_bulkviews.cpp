@@ -5,9 +5,10 @@
 
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
-#include "core/store/FindStore.h"
+#include "core/store/Catalogue.h"
+#include "core/store/DrinkSearch.h"
 #include "core/store/Lib.h"
-#include "core/store/StockStore.h"
+#include "core/store/Catalogue.h"
 
 #include <sqlite3.h>
 
@@ -149,7 +150,7 @@ private Q_SLOTS:
         QVERIFY(IsViewCacheValid(flag));
         if (flag == DrinkFlag::CurrentStock) {
             // The progress range counts what the join of lines, drinks and stock counts.
-            QCOMPARE(answer.rowCount, qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStock"))));
+            QCOMPARE(answer.rowCount, CountRecords(Count::InStockRecipeLines));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
 
@@ -213,7 +214,7 @@ private Q_SLOTS:
         ExecuteSql(QStringLiteral("UPDATE Settings SET CurrentStockNonAlcoholicUpdate = 0"));
         const ViewAnswer viaFlags = answerFor(DrinkFlag::CurrentStockNonAlcoholic);
         QCOMPARE(viaFlags.names, viaJoin);
-        QCOMPARE(viaFlags.rowCount, qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("NonAlcoholicKnown"))));
+        QCOMPARE(viaFlags.rowCount, CountRecords(Count::NonAlcoholicDrinks));
     }
 
     void perDrinkRecomputationMatchesBulkAnswer()
@@ -270,7 +271,7 @@ private Q_SLOTS:
         const ViewAnswer answer = DrinksAvailableWithCurrentStock(progress);
         QCOMPARE(answer.rowCount, range);
         // The stale stock view's range is the number of recipe lines whose ingredient is in stock.
-        QCOMPARE(range, qint64(CountRecords(QStringLiteral("Drinks"), QStringLiteral("CurrentStock"))));
+        QCOMPARE(range, CountRecords(Count::InStockRecipeLines));
         QVERIFY(values.size() >= 2);
         for (qsizetype i = 0; i < values.size(); ++i) {
             QVERIFY(values[i] <= range);

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/Lib.h"
 #include "core/store/Schema.h"
 
@@ -263,63 +264,28 @@ private Q_SLOTS:
         QVERIFY(s.atEnd());
     }
 
-    void countRecordsStatements_data()
+    void countRecords_data()
     {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<double>("result");
-        const QString inStockLines = QStringLiteral(
-            "SELECT DISTINCT COUNT(Drinks.Name) FROM (Drinks INNER JOIN DrinkInfo ON Drinks.ID = DrinkInfo.DrinkID) "
-            "INNER JOIN Ingredients ON DrinkInfo.IngID = Ingredients.ID WHERE (((Ingredients.CurrentStock)=1))");
-        QTest::newRow("all drinks") << QStringLiteral("Drinks") << QString() << QStringLiteral("SELECT COUNT(*) FROM Drinks")
-                                    << 3.0;
-        QTest::newRow("ingredients") << QStringLiteral("Ingredients") << QString()
-                                     << QStringLiteral("SELECT COUNT(*) FROM Ingredients") << 8.0;
-        QTest::newRow("favourites") << QStringLiteral("Drinks") << QStringLiteral("Favorite")
-                                    << QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1") << 1.0;
-        QTest::newRow("known flag") << QStringLiteral("Drinks") << QStringLiteral("NonAlcoholicKnown")
-                                    << QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE NonAlcoholic=1") << 1.0;
-        QTest::newRow("stock known") << QStringLiteral("Drinks") << QStringLiteral("CurrentStockKnown")
-                                     << QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE CurrentStock=1") << 2.0;
-        // Recipe lines whose ingredient is in stock; the table name plays no part.
-        QTest::newRow("stock lines") << QStringLiteral("anything") << QStringLiteral("CurrentStock") << inStockLines
-                                     << 5.0;
-        QTest::newRow("stock lines, no alcohol") << QStringLiteral("Drinks") << QStringLiteral("CurrentStockNoAlcohol")
-                                                 << inStockLines << 5.0;
+        QTest::addColumn<int>("what");
+        QTest::addColumn<qint64>("result");
+        QTest::newRow("all drinks") << int(Count::Drinks) << qint64(3);
+        QTest::newRow("ingredients") << int(Count::Ingredients) << qint64(8);
+        QTest::newRow("favourites") << int(Count::FavoriteDrinks) << qint64(1);
+        QTest::newRow("known flag") << int(Count::NonAlcoholicDrinks) << qint64(1);
+        QTest::newRow("stock known") << int(Count::CurrentStockDrinks) << qint64(2);
+        QTest::newRow("stock lines") << int(Count::InStockRecipeLines) << qint64(5);
     }
-    void countRecordsStatements()
+    void countRecords()
     {
-        QFETCH(QString, table);
-        QFETCH(QString, field);
-        QFETCH(QString, statement);
-        QFETCH(double, result);
+        QFETCH(int, what);
+        QFETCH(qint64, result);
         TestDataFolder folder;
         folder.createSmallDatabase();
         addTestDrink(QStringLiteral("Martini"), {{"2 oz", "Gin"}, {"1/2 oz", "Dry Vermouth"}});
         addTestDrink(QStringLiteral("Screwdriver"), {{"2 oz", "Vodka"}, {"4 oz", "Orange Juice"}});
         addTestDrink(QStringLiteral("Sunrise Fizz"), {{"4 oz", "Orange Juice"}, {"Fill with", "Ginger Ale"}});
         ExecuteSql(QStringLiteral("UPDATE Drinks SET Favorite = 1 WHERE ID = 2"));
-        QCOMPARE(CountRecordsStatement(table, field), statement);
-        QCOMPARE(CountRecords(table, field), result);
-    }
-
-    void countRecordsRefusesUnknownNames_data()
-    {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("field");
-        QTest::newRow("table") << QStringLiteral("Drinks; DROP TABLE Drinks") << QString();
-        QTest::newRow("known column") << QStringLiteral("Drinks") << QStringLiteral("Name=Name OR 1Known");
-        QTest::newRow("plain column") << QStringLiteral("Drinks") << QStringLiteral("Name");
-    }
-    void countRecordsRefusesUnknownNames()
-    {
-        QFETCH(QString, table);
-        QFETCH(QString, field);
-        TestDataFolder folder;
-        folder.createSmallDatabase();
-        QVERIFY_THROWS_EXCEPTION(Sql::Error, CountRecords(table, field));
-        QCOMPARE(stored(QStringLiteral("SELECT COUNT(*) FROM sqlite_schema WHERE name = 'Drinks'")).toInt(), 1);
+        QCOMPARE(CountRecords(Count(what)), result);
     }
 
     void hostileNames_data()

@@ -3,7 +3,7 @@
 #include "core/tools/DrinkListSearch.h"
 #include "core/slideshow/PictureList.h"
 #include "core/store/DBLib.h"
-#include "core/store/MainStore.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +94,10 @@ private Q_SLOTS:
         QFETCH(QString, amount);
         QFETCH(QString, ingredient);
         QFETCH(QString, line);
-        QCOMPARE(DBLib::RecipeLineText(amount, ingredient), line);
+        DBLib::RecipeLine recipeLine;
+        recipeLine.amount = amount;
+        recipeLine.ingredient = ingredient;
+        QCOMPARE(DBLib::RecipeLineText(recipeLine), line);
     }
 
     void pictureListParsing_data()
@@ -169,12 +172,15 @@ private Q_SLOTS:
         QVERIFY(!DBLib::SetFavorite(QStringLiteral("NO SUCH DRINK"), true));
         QCOMPARE(DBLib::FavoriteDrinkNames(), QStringList{QStringLiteral("MARTINI")});
 
-        const auto recipe = DBLib::ReadDrinkRecipe(QStringLiteral("MARTINI"));
+        const auto recipe = DBLib::ReadDrink(QStringLiteral("MARTINI"));
         QVERIFY(recipe);
         QVERIFY(recipe->favorite);
         QCOMPARE(recipe->glassName, QStringLiteral("Cocktail Glass"));
-        QCOMPARE(recipe->lines, (QStringList{QStringLiteral("2 oz Gin"), QStringLiteral("Dry Vermouth")}));
-        QVERIFY(!DBLib::ReadDrinkRecipe(QStringLiteral("NO SUCH DRINK")));
+        QStringList lines;
+        for (const DBLib::RecipeLine& line : recipe->lines)
+            lines << DBLib::RecipeLineText(line);
+        QCOMPARE(lines, (QStringList{QStringLiteral("2 oz Gin"), QStringLiteral("Dry Vermouth")}));
+        QVERIFY(!DBLib::ReadDrink(QStringLiteral("NO SUCH DRINK")));
 
         // Missing ingredients: Sugar Syrup and Vodka are not in stock; Gin is and stays off the list.
         QCOMPARE(DBLib::AddMissingIngredientsToShoppingList(QStringLiteral("GIMLET")), 2);

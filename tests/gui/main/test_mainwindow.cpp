@@ -7,7 +7,7 @@
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
-#include "core/store/MainStore.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/ModuleRegistry.h"
 
 #include <QAction>

@@ -12,9 +12,10 @@
 #include "gui/online/frmSubmit.h"
 #include "gui/online/frmUpdate.h"
 #include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
 #include "core/store/Lib.h"
 #include "core/store/ModuleRegistry.h"
-#include "core/store/OnlineStore.h"
+#include "core/exchange/ExchangeRecords.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -692,7 +693,7 @@ private Q_SLOTS:
         QCOMPARE(stored.size(), 1);
         QFile f(m_documents->filePath(QStringLiteral("submissions/")) + stored.constFirst());
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(f.readAll()), DBLib::ExportDrink(id));
+        QCOMPARE(QString::fromUtf8(f.readAll()), Online::ExportDrink(id));
 
         QTest::mouseClick(w.CancelButton, Qt::LeftButton);
         QVERIFY(!w.isVisible());

@@ -9,8 +9,8 @@
 #include "core/exchange/ExchangeDocument.h"
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
-#include "core/store/MainStore.h"
-#include "core/store/OnlineStore.h"
+#include "core/store/RecipeRepository.h"
+#include "core/exchange/ExchangeRecords.h"
 #include "gui/tools/frmFind.h"
 
 #include <QAction>
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(DBLib::FindIngredientID(storedIngredient) > 0, true);
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE Ingredient = ?1"), {storedIngredient}), 1);
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM Ingredients")), ingredientsBefore + 1);
-        std::optional<DBLib::DrinkRecipe> recipe = DBLib::ReadDrinkRecipe(storedName);
+        std::optional<DBLib::Drink> recipe = DBLib::ReadDrink(storedName);
         QVERIFY(recipe);
         QCOMPARE(recipe->description, description);
         QCOMPARE(recipe->glassName, QStringLiteral("Highball Glass"));
@@ -302,7 +302,7 @@ private Q_SLOTS:
         // ---- Find: by a piece of the name, of the directions, and by the ingredient ------------
         {
             main.selectDrinkAt(int(expectedList.indexOf(QStringLiteral("MARTINI"))));
-            frmFind find(&main);
+            frmFind find(&main, &main);
             find.show();
             typeText(find.TextSearch, typedName.trimmed());
             QTest::mouseClick(find.cmdFind, Qt::LeftButton);
@@ -381,7 +381,7 @@ private Q_SLOTS:
         showsDrink(main, modifiedName, lines, modifiedDescription);
 
         // ---- Export, and import of that document into a fresh database ------------------------
-        const QString document = DBLib::ExportDrink(newId);
+        const QString document = Online::ExportDrink(newId);
         QString error;
         const auto read = Online::ReadDrinkDocument(document.toUtf8(), &error);
         QVERIFY2(read, qPrintable(error));
@@ -393,7 +393,7 @@ private Q_SLOTS:
         QCOMPARE(read->first().ingredients.at(0).type, storedIngredient);
 
         DBLib::OpenRecipeDatabase(m_elsewhere->databasePath());
-        const DBLib::AddRecordsResult imported = DBLib::AddNewRecordsToDatabase(*read);
+        const Online::AddRecordsResult imported = Online::AddNewRecordsToDatabase(*read);
         QCOMPARE(imported.added, 1);
         QCOMPARE(imported.ingredientsCreated, 1);
         QCOMPARE(DBLib::FindIngredientID(storedIngredient) > 0, true);
@@ -405,7 +405,7 @@ private Q_SLOTS:
             showsDrink(other, modifiedName, lines, modifiedDescription);
         }
         // Importing the same document again adds nothing.
-        QCOMPARE(DBLib::AddNewRecordsToDatabase(*read).duplicates, 1);
+        QCOMPARE(Online::AddNewRecordsToDatabase(*read).duplicates, 1);
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM Drinks")), 1);
         QCOMPARE(messages(), QStringList());
         if (QTest::currentTestFailed())

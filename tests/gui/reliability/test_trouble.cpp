@@ -7,7 +7,7 @@
 #include "gui/common/MessageBox.h"
 #include "gui/main/frmMain.h"
 #include "core/store/DBLib.h"
-#include "core/store/MainStore.h"
+#include "core/store/RecipeRepository.h"
 
 #include <QAction>
 #include <QDir>

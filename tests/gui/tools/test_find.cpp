@@ -5,7 +5,8 @@
 #include "gui/main/frmMain.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
-#include "core/store/FindStore.h"
+#include "core/store/Catalogue.h"
+#include "core/store/DrinkSearch.h"
 #include "core/store/Lib.h"
 #include "gui/tools/frmFind.h"
 
@@ -141,7 +142,8 @@ private Q_SLOTS:
 
         m_main = std::make_unique<frmMain>(m_folder->path());
         QVERIFY(m_main->Load());
-        m_find = new frmFind(m_main.get());
+        m_find = new frmFind(m_main.get(), m_main.get());
+        connect(m_main.get(), &frmMain::drinksLoaded, m_find, &frmFind::drinkListLoaded);
         m_find->setAttribute(Qt::WA_DeleteOnClose);
         m_main->show();
         m_find->show();

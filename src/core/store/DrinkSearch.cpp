@@ -1,7 +1,7 @@
-#include "core/store/FindStore.h"
+#include "core/store/DrinkSearch.h"
 
-#include "core/store/DBLib.h"
 #include "core/store/Lib.h"
+#include "core/store/StoreInternal.h"
 
 #include <algorithm>
 #include <array>
@@ -212,18 +212,6 @@ FindResult scanDrinks(const QString& sql, int textColumn, int nameColumn, const 
 
 } // namespace
 
-QStringList IngredientCatalogueNames()
-{
-    // A catalogue row without a name has nothing to offer in a list of names.
-    Sql::Statement select(
-        Database(),
-        QStringLiteral("SELECT Ingredient FROM Ingredients WHERE Ingredient IS NOT NULL ORDER BY rowid"));
-    QStringList names;
-    while (select.step())
-        names.append(select.text(0));
-    return names;
-}
-
 bool ContainsTextIgnoringCase(const QString& haystack, const QString& needle)
 {
     return containsUpper(haystack, needle.toUpper());
@@ -242,15 +230,6 @@ FindResult DrinksWithNameContaining(const QString& text, const FindProgress& pro
 FindResult DrinksWithDescriptionContaining(const QString& text, const FindProgress& progress)
 {
     return scanDrinks(QStringLiteral("SELECT Description, Name FROM Drinks"), 0, 1, text, progress);
-}
-
-qint64 CountRecipeLinesWithIngredient(qint64 ingredientId)
-{
-    return Database()
-        .scalar(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo l JOIN Drinks d ON d.ID = l.DrinkID "
-                               "WHERE l.IngID = ?1"),
-                {ingredientId})
-        .toLongLong();
 }
 
 FindResult DrinksUsingIngredient(qint64 ingredientId, const FindProgress& progress)

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-// What the find window reads. Each search is one pass over one query. The text test runs here and
+// The searches of the find window. Each search is one pass over one query. The text test runs here and
 // not in the engine: the stored form is shifted, so the engine's letter-case rules do not apply to it.
 namespace DBLib {
 
@@ -19,9 +19,6 @@ struct FindResult
     qint64 rowsRead = 0;
 };
 
-// Every ingredient name of the catalogue, as stored, in catalogue order.
-QStringList IngredientCatalogueNames();
-
 // The text test of the search: the upper-case form of haystack contains the upper-case form of
 // needle. An empty needle is found in every non-empty haystack and in no empty one.
 bool ContainsTextIgnoringCase(const QString& haystack, const QString& needle);
@@ -34,8 +31,6 @@ bool StoredTextContains(const QString& stored, const QString& needle);
 FindResult DrinksWithNameContaining(const QString& text, const FindProgress& progress = {});
 FindResult DrinksWithDescriptionContaining(const QString& text, const FindProgress& progress = {});
 
-// How many recipe lines use the ingredient.
-qint64 CountRecipeLinesWithIngredient(qint64 ingredientId);
 // Every drink with at least one recipe line of the ingredient, once each.
 FindResult DrinksUsingIngredient(qint64 ingredientId, const FindProgress& progress = {});
 

@@ -1,0 +1,64 @@
+#include "core/exchange/ExchangeRecords.h"
+
+#include "core/store/DBLib.h"
+#include "core/store/RecipeRepository.h"
+#include "core/store/Sqlite.h"
+
+namespace Online {
+
+AddRecordsResult AddNewRecordsToDatabase(const QList<ExchangeDrink>& drinks)
+{
+    AddRecordsResult result;
+    DBLib::WriteBatch batch;
+    for (const ExchangeDrink& drink : drinks) {
+        if (DBLib::FindDrinkID(drink.name) >= 0) {
+            ++result.duplicates;
+            continue;
+        }
+        const std::optional<qint16> glass = ParseGlassType(drink.glassType);
+        if (!glass) {
+            throw Sql::Error(0, QStringLiteral("The drink \"%1\" names the glass number %2, which is not in the list "
+                                               "of glasses.")
+                                    .arg(drink.name, drink.glassType));
+        }
+        DBLib::DrinkEntry entry;
+        entry.name = drink.name;
+        entry.glassType = *glass;
+        entry.description = drink.directions;
+        for (const ExchangeIngredient& line : drink.ingredients)
+            entry.lines.append({line.amount, line.type, line.substitute, line.noAlcohol});
+        try {
+            result.ingredientsCreated += int(DBLib::WriteNewDrink(entry).newIngredients.size());
+        } catch (const Sql::Error& e) {
+            throw Sql::Error(e.code(), QStringLiteral("The drink \"%1\" cannot be added. %2").arg(drink.name, e.message()),
+                             e.statement());
+        }
+        ++result.added;
+    }
+    batch.commit();
+    return result;
+}
+
+ExchangeDrink ReadDrinkForExport(qint64 drinkId)
+{
+    const std::optional<DBLib::Drink> stored = DBLib::ReadDrinkById(drinkId);
+    if (!stored)
+        throw Sql::Error(0, QStringLiteral("There is no drink with the number %1.").arg(drinkId));
+    const QString missing = stored->missingIngredientsText();
+    if (!missing.isEmpty())
+        throw Sql::Error(0, missing);
+    ExchangeDrink drink;
+    drink.name = stored->name;
+    drink.directions = stored->description;
+    drink.glassType = stored->glassType ? QString::number(*stored->glassType) : QString();
+    for (const DBLib::RecipeLine& line : stored->lines)
+        drink.ingredients.append({line.amount, line.ingredient, line.nonAlcoholic, line.substitute});
+    return drink;
+}
+
+QString ExportDrink(qint64 drinkId)
+{
+    return WriteDrinkDocument(ReadDrinkForExport(drinkId));
+}
+
+} // namespace Online

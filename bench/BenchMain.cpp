@@ -916,7 +916,7 @@ int main(int argc, char* argv[])
         }
         return failed ? 1 : 0;
     } catch (const Sql::Error& e) {
-        note(e.describe());
+        note(e.message());
     } catch (const Lib::TextCodingError& e) {
         note(e.message());
     } catch (const std::exception& e) {

@@ -1105,7 +1105,7 @@ int main(int argc, char* argv[])
             o.seed = mix(quint64(::time(nullptr)) ^ (quint64(::getpid()) << 32));
         return parent(o);
     } catch (const Sql::Error& e) {
-        QTextStream(stderr) << "crashtool: " << e.describe() << Qt::endl;
+        QTextStream(stderr) << "crashtool: " << e.message() << Qt::endl;
     } catch (const std::exception& e) {
         QTextStream(stderr) << "crashtool: " << e.what() << Qt::endl;
     }

@@ -64,13 +64,6 @@ Error::Error(int code, const QString& message, const QString& statement)
 {
 }
 
-QString Error::describe() const
-{
-    if (m_statement.isEmpty())
-        return m_message;
-    return m_message + QStringLiteral("\n\nStatement: ") + m_statement;
-}
-
 void Connection::Closer::operator()(sqlite3* db) const noexcept
 {
     sqlite3_close_v2(db);

@@ -25,8 +25,6 @@ public:
     int code() const { return m_code; }
     const QString& message() const { return m_message; }
     const QString& statement() const { return m_statement; }
-    // The message followed by the statement, for showing to a user or a log.
-    QString describe() const;
 
 private:
     int m_code;

@@ -65,19 +65,21 @@ void SaveToPreferences(const Scheme& scheme)
     current() = scheme;
 }
 
-namespace {
-
-void setColours(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+void setRoles(QWidget* widget, Roles roles, bool alsoDisabled)
 {
-    if (!w)
+    if (!widget)
         return;
-    QPalette p = w->palette();
+    QPalette p = widget->palette();
     for (const auto& [role, colour] : roles) {
         p.setColor(QPalette::Active, role, colour);
         p.setColor(QPalette::Inactive, role, colour);
+        if (alsoDisabled)
+            p.setColor(QPalette::Disabled, role, colour);
     }
-    w->setPalette(p);
+    widget->setPalette(p);
 }
+
+namespace {
 
 bool isInput(const QWidget* w)
 {
@@ -93,7 +95,7 @@ void applyWindow(QWidget* window, const Scheme& scheme)
     if (!window)
         return;
     window->setAutoFillBackground(true);
-    setColours(window, {{QPalette::Window, scheme.Background}});
+    setRoles(window, {{QPalette::Window, scheme.Background}});
 }
 
 void applyBackgroundToAll(QWidget* window, const Scheme& scheme)
@@ -102,31 +104,31 @@ void applyBackgroundToAll(QWidget* window, const Scheme& scheme)
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (child->isWindow())
             continue;
-        setColours(child, {{QPalette::Window, scheme.Background}});
+        setRoles(child, {{QPalette::Window, scheme.Background}});
     }
 }
 
 void applyHeading(QWidget* label, const Scheme& scheme)
 {
-    setColours(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Title}});
+    setRoles(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Title}});
 }
 
 void applyDataLabel(QWidget* label, const Scheme& scheme)
 {
-    setColours(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Text}});
+    setRoles(label, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Text}});
 }
 
 void applyButton(QWidget* button, const Scheme& scheme)
 {
-    setColours(button, {{QPalette::Button, scheme.Button}});
+    setRoles(button, {{QPalette::Button, scheme.Button}});
 }
 
 void applyInput(QWidget* input, const Scheme& scheme)
 {
-    setColours(input, {{QPalette::Base, scheme.TextListBox}, {QPalette::Text, scheme.Text}});
+    setRoles(input, {{QPalette::Base, scheme.TextListBox}, {QPalette::Text, scheme.Text}});
     // A drop-down list without a text box is drawn with the button colours.
     if (const auto* combo = qobject_cast<const QComboBox*>(input); combo && !combo->isEditable())
-        setColours(input, {{QPalette::Button, scheme.TextListBox}, {QPalette::ButtonText, scheme.Text}});
+        setRoles(input, {{QPalette::Button, scheme.TextListBox}, {QPalette::ButtonText, scheme.Text}});
 }
 
 void applyStandard(QWidget* window, const Scheme& scheme)

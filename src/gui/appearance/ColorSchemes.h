@@ -3,6 +3,9 @@
 #include <QColor>
 #include <QPalette>
 
+#include <initializer_list>
+#include <utility>
+
 class QWidget;
 
 // The five program-wide colours and the one way every window applies them.
@@ -31,6 +34,11 @@ Scheme& current();
 void LoadFromPreferences();
 // Writes the five values (Background, Text, Title, Button, TextListBox) and makes them current.
 void SaveToPreferences(const Scheme& scheme);
+
+// The one place a widget's colours are set: each role in the active and inactive groups (and the
+// disabled one when asked), everything else left as the palette has it.
+using Roles = std::initializer_list<std::pair<QPalette::ColorRole, QColor>>;
+void setRoles(QWidget* widget, Roles roles, bool alsoDisabled = false);
 
 // Applying the scheme. The window's own background:
 void applyWindow(QWidget* window, const Scheme& scheme = current());

@@ -36,10 +36,7 @@ QColor swatchColour(const QFrame* swatch)
 
 void setSwatchColour(QFrame* swatch, const QColor& colour)
 {
-    QPalette p = swatch->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(group, QPalette::Window, colour);
-    swatch->setPalette(p);
+    ColorSchemes::setRoles(swatch, {{QPalette::Window, colour}}, true);
     // Say the colour in words as well, for those who cannot tell it by sight.
     swatch->setToolTip(colour.name());
     swatch->setAccessibleDescription(colour.name());

@@ -1,6 +1,7 @@
 #include "gui/editing/RecipeWindow.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Catalogue.h"
 #include "core/store/Lib.h"
@@ -35,15 +36,6 @@ bool CheckIngredientEntered(QComboBox* inListBox, QLineEdit* inTextBox)
 }
 
 } // namespace Lib
-
-QString FailureText(const std::exception& error)
-{
-    if (const auto* sql = dynamic_cast<const Sql::Error*>(&error))
-        return sql->message();
-    if (const auto* coding = dynamic_cast<const Lib::TextCodingError*>(&error))
-        return coding->message();
-    return QString::fromUtf8(error.what());
-}
 
 namespace {
 
@@ -334,9 +326,7 @@ void RecipeWindow::FinishSave(const DBLib::SavedDrink& saved)
     accept();
 }
 
-void RecipeWindow::ShowWriteFailure(const QString& title, const QString& intro, const QString& outcome,
-                                    const std::exception& error)
+void RecipeWindow::ShowWriteFailure(const QString& what, const std::exception& error)
 {
-    MessageBox::critical(
-        this, title, intro + QStringLiteral("\n\n") + FailureText(error) + QStringLiteral("\n\n") + outcome);
+    ErrorReport::show(this, windowTitle(), what, error);
 }

@@ -67,8 +67,7 @@ protected:
 
     // After a successful write: new ingredients into the lists, the main list reloaded, closed.
     void FinishSave(const DBLib::SavedDrink& saved);
-    void ShowWriteFailure(const QString& title, const QString& intro, const QString& outcome,
-                          const std::exception& error);
+    void ShowWriteFailure(const QString& what, const std::exception& error);
 
     void setStatus(const QString& text);
 
@@ -89,6 +88,3 @@ private:
     QStringListModel* m_ingredients = nullptr;
     QString m_savedName;
 };
-
-// The text of a failure caught at a window operation.
-QString FailureText(const std::exception& error);

@@ -15,7 +15,8 @@ frmAddDrink::frmAddDrink(QWidget* parent, const MainWindowLink& link)
     // A catalogue that cannot be read leaves the lists empty; the window still opens.
     try {
         FillIngredientLists();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        ShowWriteFailure(QStringLiteral("The ingredient names could not be read; the lists stay empty."), e);
     }
     setStatus(QString());
 }
@@ -57,8 +58,7 @@ void frmAddDrink::cmdSave_Click()
         entry.submitted = true; // a drink typed here is the user's own: nothing to send
         saved = DBLib::WriteNewDrink(entry);
     } catch (const std::exception& e) {
-        ShowWriteFailure(windowTitle(), QStringLiteral("The drink was not saved."),
-                         QStringLiteral("Nothing was written to the recipe database."), e);
+        ShowWriteFailure(QStringLiteral("The drink was not saved; nothing was written to the recipe database."), e);
         return;
     }
     FinishSave(saved);

@@ -2,6 +2,7 @@
 
 #include "gui/common/MessageBox.h"
 #include "core/store/DBLib.h"
+#include "core/store/Failure.h"
 #include "core/store/RecipeRepository.h"
 
 #include <QComboBox>
@@ -19,8 +20,9 @@ frmModifyDrink::frmModifyDrink(QWidget* parent, const QString& drinkName, const 
         FillIngredientLists();
         LoadDrink();
     } catch (const std::exception& e) {
-        m_loadError =
-            QStringLiteral("The drink \"%1\" could not be loaded.\n\n%2").arg(drinkName, FailureText(e));
+        const QString step = QStringLiteral("The drink \"%1\" could not be loaded.").arg(drinkName);
+        DBLib::LogFailure(step, e);
+        m_loadError = DBLib::FailureMessage(step, e);
     }
     setStatus(QString());
 }
@@ -123,8 +125,7 @@ void frmModifyDrink::cmdUpdate_Click()
         entry.lines.append(m_hiddenRows);
         saved = DBLib::ReplaceDrink(m_oldDrinkId, entry);
     } catch (const std::exception& e) {
-        ShowWriteFailure(windowTitle(), QStringLiteral("The drink was not updated."),
-                         QStringLiteral("The stored drink is unchanged."), e);
+        ShowWriteFailure(QStringLiteral("The drink was not updated; the stored drink is unchanged."), e);
         return;
     }
     FinishSave(saved);

@@ -2,7 +2,9 @@
 
 #include "gui/editing/RecipeWindow.h"
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
+#include "gui/common/Twips.h"
 #include "core/store/Catalogue.h"
 
 #include <QComboBox>
@@ -24,13 +26,6 @@ enum Column
     NonAlcoholicColumn = 1,
     IdColumn = 2
 };
-
-
-int twipsToPixels(const QWidget* widget, int twips)
-{
-    const int dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96;
-    return twips * dpi / 1440;
-}
 
 } // namespace
 
@@ -166,7 +161,8 @@ void frmModifyIngredients::LoadIngredientGrid()
     QList<DBLib::Ingredient> catalogue;
     try {
         catalogue = DBLib::IngredientCatalogue();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The ingredient catalogue could not be read."), e);
     }
 
     MSFlexGrid1->setRowCount(int(catalogue.size()));
@@ -206,8 +202,10 @@ void frmModifyIngredients::EnableDeleteIfUnused(qint64 id)
 {
     try {
         CommandDelete->setEnabled(DBLib::CountRecipeLinesUsing(id) == 0);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         CommandDelete->setEnabled(false);
+        ErrorReport::show(this, windowTitle(),
+                          QStringLiteral("Whether a recipe uses \"%1\" could not be read.").arg(lblIngredient->text()), e);
     }
 }
 
@@ -257,9 +255,8 @@ void frmModifyIngredients::CommandUpdate_Click()
     try {
         DBLib::SetIngredientNonAlcoholic(id, IsYesText(mark));
     } catch (const std::exception& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The ingredient \"%1\" was not changed.\n\n%2")
-                                 .arg(lblIngredient->text(), FailureText(e)));
+        ErrorReport::show(this, windowTitle(),
+                          QStringLiteral("The ingredient \"%1\" was not changed.").arg(lblIngredient->text()), e);
         return;
     }
     const int row = RowOfIngredient(id);
@@ -281,9 +278,8 @@ void frmModifyIngredients::CommandDelete_Click()
             return;
         }
     } catch (const std::exception& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The ingredient \"%1\" was not deleted.\n\n%2")
-                                 .arg(lblIngredient->text(), FailureText(e)));
+        ErrorReport::show(this, windowTitle(),
+                          QStringLiteral("The ingredient \"%1\" was not deleted.").arg(lblIngredient->text()), e);
         return;
     }
     const int row = RowOfIngredient(id);

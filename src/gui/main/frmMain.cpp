@@ -22,7 +22,9 @@
 #include "gui/tools/frmTips.h"
 #include "core/slideshow/PictureList.h"
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
+#include "gui/common/Twips.h"
 #include "gui/main/frmModifySlideshow.h"
 #include "gui/main/frmSplash.h"
 #include "core/store/DBLib.h"
@@ -186,8 +188,7 @@ void frmMain::createControls()
     Image1->setAlignment(Qt::AlignCenter);
     auto* slideArea = new QWidget(right);
     slideArea->setObjectName(QStringLiteral("slideArea"));
-    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    slideArea->setFixedSize(PictureList::MaxWidthTwips * dpi / 1440, PictureList::MaxHeightTwips * dpi / 1440);
+    slideArea->setFixedSize(twipsToPixels(this, QSize(PictureList::MaxWidthTwips, PictureList::MaxHeightTwips)));
     auto* slideLayout = new QVBoxLayout(slideArea);
     slideLayout->setContentsMargins(0, 0, 0, 0);
     slideLayout->addWidget(Image1, 0, Qt::AlignCenter);
@@ -390,13 +391,11 @@ bool frmMain::Load(frmSplash* splash)
             StarterData::CreateStarterDatabase(databasePath);
         else
             DBLib::OpenRecipeDatabase(databasePath);
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(m_splash, QStringLiteral("Tumblerix"),
-                             QStringLiteral("The recipe database cannot be opened.\n\n%1").arg(e.message()));
-        return false;
     } catch (const std::exception& e) {
-        MessageBox::critical(m_splash, QStringLiteral("Tumblerix"),
-                             QStringLiteral("The recipe database cannot be created.\n\n%1").arg(QString::fromUtf8(e.what())));
+        ErrorReport::show(m_splash, QStringLiteral("Tumblerix"),
+                          firstStartOfFolder ? QStringLiteral("The recipe database cannot be created.")
+                                             : QStringLiteral("The recipe database cannot be opened."),
+                          e);
         return false;
     }
 
@@ -444,12 +443,8 @@ void frmMain::ApplyColorScheme()
 {
     const ColorSchemes::Scheme& s = ColorSchemes::current();
     ColorSchemes::applyBackgroundToAll(this, s);
-    for (QWidget* w : std::initializer_list<QWidget*>{lstIngredients, lblDescription}) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, s.Background);
-        p.setColor(QPalette::Text, s.Text);
-        w->setPalette(p);
-    }
+    for (QWidget* w : std::initializer_list<QWidget*>{lstIngredients, lblDescription})
+        ColorSchemes::setRoles(w, {{QPalette::Base, s.Background}, {QPalette::Text, s.Text}});
     for (QWidget* w : std::initializer_list<QWidget*>{lblGlassType, lblDrink})
         ColorSchemes::applyDataLabel(w, s);
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label5, Label3, Label4})
@@ -891,10 +886,7 @@ void frmMain::setFavoriteEntries(bool isFavorite)
 
 void frmMain::reportFailure(const QString& what, const std::exception& e)
 {
-    QString reason = QString::fromUtf8(e.what());
-    if (const auto* sqlError = dynamic_cast<const Sql::Error*>(&e))
-        reason = sqlError->message();
-    MessageBox::critical(this, QStringLiteral("Tumblerix"), what + QStringLiteral("\n\n") + reason);
+    ErrorReport::show(this, QStringLiteral("Tumblerix"), what, e);
 }
 
 void frmMain::mnuMarkAsFavorite_Click()
@@ -1051,12 +1043,12 @@ void frmMain::showSlide(bool resize)
         path = GlassPictures::notFoundPicturePath(m_dataFolder);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     const QSize natural = GlassPictures::naturalSize(path);
-    QSize shown = QSize(PictureList::MaxWidthTwips, PictureList::MaxHeightTwips) * dpi / 1440;
+    QSize shown = twipsToPixels(this, QSize(PictureList::MaxWidthTwips, PictureList::MaxHeightTwips));
     if (resize && natural.isValid()) {
         // The picture's size in hundredths of a millimetre, taken as twips, then shrunk to fit.
         const QSize himetric(natural.width() * 2540 / dpi, natural.height() * 2540 / dpi);
         const QSize twips = PictureList::shrinkToFit(himetric);
-        shown = QSize(twips.width() * dpi / 1440, twips.height() * dpi / 1440);
+        shown = twipsToPixels(this, twips);
     }
     QPixmap pixmap = GlassPictures::load(path, shown);
     if (pixmap.isNull())

@@ -59,11 +59,8 @@ frmModifySlideshow::frmModifySlideshow(const QString& dataFolder, std::function<
     ColorSchemes::applyWindow(this, s);
     ColorSchemes::applyInput(lstAddCustom, s);
     ColorSchemes::applyHeading(Label1, s);
-    for (QPushButton* b : {cmdAddCustom, cmdExit, cmdCancel}) {
-        QPalette p = b->palette();
-        p.setColor(QPalette::Button, s.Background);
-        b->setPalette(p);
-    }
+    for (QPushButton* b : {cmdAddCustom, cmdExit, cmdCancel})
+        ColorSchemes::setRoles(b, {{QPalette::Button, s.Background}});
 
     // Entries are shown as stored: relative ones stay relative.
     lstAddCustom->addItems(PictureList::read(listPath()));

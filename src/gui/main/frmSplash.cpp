@@ -1,5 +1,7 @@
 #include "gui/main/frmSplash.h"
 
+#include "gui/appearance/ColorSchemes.h"
+
 #include "gui/main/GlassPictures.h"
 
 #include <QApplication>
@@ -15,10 +17,8 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    p.setColor(QPalette::WindowText, QColor(0x1f, 0x3b, 0x63));
-    setPalette(p);
+    // The splash has the program's own colours, not the user's scheme (not read yet).
+    ColorSchemes::setRoles(this, {{QPalette::Window, Qt::white}, {QPalette::WindowText, QColor(0x1f, 0x3b, 0x63)}});
     setAutoFillBackground(true);
 
     auto* frame = new QFrame(this);

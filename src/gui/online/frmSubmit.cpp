@@ -1,7 +1,9 @@
 #include "gui/online/frmSubmit.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
+#include "core/store/Failure.h"
 #include "core/exchange/DrinkSubmission.h"
 #include "core/exchange/ExchangeClient.h"
 #include "core/exchange/OnlineSettings.h"
@@ -31,15 +33,6 @@ QString noConnectionText()
         .join(QLatin1Char('\n'));
 }
 
-void setRoles(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
-{
-    QPalette p = w->palette();
-    for (const auto& [role, colour] : roles) {
-        p.setColor(QPalette::Active, role, colour);
-        p.setColor(QPalette::Inactive, role, colour);
-    }
-    w->setPalette(p);
-}
 
 } // namespace
 
@@ -97,9 +90,9 @@ frmSubmit::frmSubmit(QWidget* parent, qint64 drinkId) : QDialog(parent), m_drink
     const ColorSchemes::Scheme& scheme = ColorSchemes::current();
     ColorSchemes::applyWindow(this, scheme);
     for (QWidget* child : findChildren<QWidget*>())
-        setRoles(child, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Text}});
-    setRoles(Label2, {{QPalette::WindowText, scheme.Text}});
-    setRoles(chkNeverAskAgain, {{QPalette::WindowText, scheme.Text}});
+        ColorSchemes::setRoles(child, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, scheme.Text}});
+    ColorSchemes::setRoles(Label2, {{QPalette::WindowText, scheme.Text}});
+    ColorSchemes::setRoles(chkNeverAskAgain, {{QPalette::WindowText, scheme.Text}});
     ColorSchemes::applyButton(OKButton, scheme);
     ColorSchemes::applyButton(CancelButton, scheme);
 
@@ -120,8 +113,9 @@ void frmSubmit::SubmitSelectedDrink(QWidget* parent, const QString& selectedItem
     qint64 id = -1;
     try {
         id = DBLib::FindDrinkID(name);
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(parent, QStringLiteral("Drink Submission"), e.describe());
+    } catch (const std::exception& e) {
+        ErrorReport::show(parent, QStringLiteral("Drink Submission"),
+                          QStringLiteral("The drink %1 could not be found in the recipe database.").arg(name), e);
         return;
     }
     if (id < 0)
@@ -199,11 +193,9 @@ void frmSubmit::submit()
     setStatus(QStringLiteral("Exporting drink to text file."));
     try {
         m_document = Online::ExportDrink(m_drinkId);
-    } catch (const Sql::Error& e) {
-        offerClose(QStringLiteral("The drink could not be exported: ") + e.message());
-        return;
-    } catch (const Lib::TextCodingError& e) {
-        offerClose(QStringLiteral("The drink could not be exported: ") + e.message());
+    } catch (const std::exception& e) {
+        DBLib::LogFailure(QStringLiteral("Exporting the drink for submission."), e);
+        offerClose(QStringLiteral("The drink could not be exported: ") + DBLib::FailureReason(e));
         return;
     }
     setStatus(QStringLiteral("Sending File to ") + OnlineSettings::CompanyName());
@@ -234,8 +226,9 @@ void frmSubmit::complete()
     CancelButton->setFocus();
     try {
         DBLib::MarkSubmitted(m_drinkId);
-    } catch (const Sql::Error& e) {
-        setStatus(QStringLiteral("The drink was sent but could not be marked as submitted: ") + e.message());
+    } catch (const std::exception& e) {
+        DBLib::LogFailure(QStringLiteral("Marking the drink as submitted."), e);
+        setStatus(QStringLiteral("The drink was sent but could not be marked as submitted: ") + DBLib::FailureReason(e));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/MessageBox.h"
+#include "gui/common/Twips.h"
 #include "core/exchange/ExchangeClient.h"
 #include "core/exchange/OnlineSettings.h"
 #include "core/exchange/UpdateFiles.h"
@@ -39,21 +40,12 @@ QString noConnectionText()
         .join(QLatin1Char('\n'));
 }
 
-int twips(const QWidget* w, int value)
-{
-    return qRound(value / 1440.0 * w->logicalDpiX());
-}
-
 void setColours(QWidget* w, const QColor& background, const QColor& text)
 {
-    QPalette p = w->palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(group, QPalette::Window, background);
-        p.setColor(group, QPalette::Base, background);
-        p.setColor(group, QPalette::WindowText, text);
-        p.setColor(group, QPalette::Text, text);
-    }
-    w->setPalette(p);
+    ColorSchemes::setRoles(w, {{QPalette::Window, background},
+                               {QPalette::Base, background},
+                               {QPalette::WindowText, text},
+                               {QPalette::Text, text}});
 }
 
 } // namespace
@@ -76,9 +68,9 @@ frmUpdate::frmUpdate(QWidget* parent, std::function<void()> reloadDrinks, std::f
     MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
     MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(false);
-    MSFlexGrid1->setColumnWidth(StateColumn, twips(this, 2750));
-    MSFlexGrid1->setColumnWidth(DateColumn, twips(this, 2000));
-    MSFlexGrid1->setColumnWidth(CountColumn, twips(this, 700));
+    MSFlexGrid1->setColumnWidth(StateColumn, twipsToPixels(this, 2750));
+    MSFlexGrid1->setColumnWidth(DateColumn, twipsToPixels(this, 2000));
+    MSFlexGrid1->setColumnWidth(CountColumn, twipsToPixels(this, 700));
     MSFlexGrid1->setColumnHidden(StemColumn, true);
 
     cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
@@ -120,9 +112,7 @@ frmUpdate::frmUpdate(QWidget* parent, std::function<void()> reloadDrinks, std::f
     ColorSchemes::applyWindow(this, scheme);
     for (QWidget* child : findChildren<QWidget*>())
         setColours(child, scheme.Background, scheme.Text);
-    QPalette okPalette = cmdOk->palette();
-    okPalette.setColor(QPalette::Button, scheme.Background);
-    cmdOk->setPalette(okPalette);
+    ColorSchemes::setRoles(cmdOk, {{QPalette::Button, scheme.Background}});
     setColours(MSFlexGrid1, scheme.Background, scheme.Text);
 
     m_client =

@@ -1,6 +1,7 @@
 #include "gui/printing/PrintCommands.h"
 
 #include "core/printing/PrintQueue.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Lib.h"
 #include "core/printing/PrintRecord.h"
@@ -50,19 +51,10 @@ QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& dr
             }
             records.append(*r);
         }
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(
-            parent, MessageTitle,
-            QStringLiteral("The recipes could not be read from the recipe database; nothing was "
-                           "printed.\n\n") +
-                e.describe());
-        return {};
-    } catch (const Lib::TextCodingError& e) {
-        MessageBox::critical(
-            parent, MessageTitle,
-            QStringLiteral("The recipes could not be read from the recipe database; nothing was "
-                           "printed.\n\n") +
-                e.message());
+    } catch (const std::exception& e) {
+        ErrorReport::show(parent, MessageTitle,
+                          QStringLiteral("The recipes could not be read from the recipe database; nothing was printed."),
+                          e);
         return {};
     }
     *ok = true;

@@ -177,15 +177,8 @@ void frmPrintList::applyColours()
 {
     const ColorSchemes::Scheme& s = ColorSchemes::current();
     ColorSchemes::applyBackgroundToAll(this, s);
-    for (QWidget* w : findChildren<QWidget*>()) {
-        QPalette p = w->palette();
-        for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
-            p.setColor(g, QPalette::WindowText, s.Text);
-            p.setColor(g, QPalette::ButtonText, s.Text);
-            p.setColor(g, QPalette::Text, s.Text);
-        }
-        w->setPalette(p);
-    }
+    for (QWidget* w : findChildren<QWidget*>())
+        ColorSchemes::setRoles(w, {{QPalette::WindowText, s.Text}, {QPalette::ButtonText, s.Text}, {QPalette::Text, s.Text}});
     ColorSchemes::applyInput(lstPrintDrinks, s);
     for (QWidget* b : std::initializer_list<QWidget*>{Command1, Command2, Command3, cmdPrintRegular,
                                                       cmdPrintIndex, cmdPreview})

@@ -1,6 +1,7 @@
 #include "gui/stock/IngredientListEditor.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "gui/printing/PrintCommands.h"
 #include "core/store/Sqlite.h"
@@ -133,9 +134,9 @@ IngredientListEditor::IngredientListEditor(QWidget* parent, DBLib::IngredientLis
     load();
 }
 
-void IngredientListEditor::reportError(const QString& what, const QString& detail)
+void IngredientListEditor::reportError(const QString& what, const std::exception& error)
 {
-    MessageBox::critical(this, windowTitle(), what + QStringLiteral("\n\n") + detail);
+    ErrorReport::show(this, windowTitle(), what, error);
 }
 
 void IngredientListEditor::load()
@@ -145,11 +146,10 @@ void IngredientListEditor::load()
     try {
         onList = DBLib::IngredientNamesOnList(m_list, true);
         offList = DBLib::IngredientNamesOnList(m_list, false);
-    } catch (const Sql::Error& e) {
+    } catch (const std::exception& e) {
         // Saving what could not be read would take every ingredient off the list.
         cmdSave->setEnabled(false);
-        reportError(QStringLiteral("The ingredients could not be read from the recipe database."),
-                    e.describe());
+        reportError(QStringLiteral("The ingredients could not be read from the recipe database."), e);
         return;
     }
     lstStock->addItems(onList);
@@ -190,9 +190,8 @@ void IngredientListEditor::cmdClearList_Click()
     QStringList all;
     try {
         all = DBLib::IngredientNames();
-    } catch (const Sql::Error& e) {
-        reportError(QStringLiteral("The ingredients could not be read from the recipe database."),
-                    e.describe());
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("The ingredients could not be read from the recipe database."), e);
         return;
     }
     lstList->clear();
@@ -205,9 +204,8 @@ void IngredientListEditor::cmdSave_Click()
 {
     try {
         saveList(entries(lstStock));
-    } catch (const Sql::Error& e) {
-        reportError(QStringLiteral("The list could not be saved; the recipe database is unchanged."),
-                    e.describe());
+    } catch (const std::exception& e) {
+        reportError(QStringLiteral("The list could not be saved; the recipe database is unchanged."), e);
         return;
     }
     accept();

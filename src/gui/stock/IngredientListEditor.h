@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+
 #include "core/store/Catalogue.h"
 
 #include <QDialog>
@@ -46,7 +48,7 @@ private:
     void cmdSave_Click();
     void cmdPrintList_Click();
     void cmdClearList_Click();
-    void reportError(const QString& what, const QString& detail);
+    void reportError(const QString& what, const std::exception& error);
 
     DBLib::IngredientList m_list;
     QString m_printTitle;

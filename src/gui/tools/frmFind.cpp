@@ -1,6 +1,7 @@
 #include "gui/tools/frmFind.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "gui/tools/DrinkListHost.h"
 #include "core/store/Catalogue.h"
@@ -37,10 +38,7 @@ int clampToInt(qint64 value)
 // The field in use is white, the other light grey, whatever the colour scheme says.
 void setFieldBackground(QWidget* field, const QColor& colour)
 {
-    QPalette p = field->palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(group, QPalette::Base, colour);
-    field->setPalette(p);
+    ColorSchemes::setRoles(field, {{QPalette::Base, colour}}, true);
 }
 
 } // namespace
@@ -183,9 +181,7 @@ void frmFind::Form_Load()
         cmbIngredients->addItems(DBLib::IngredientNames());
     } catch (const std::exception& e) {
         // The window still searches names and directions without the catalogue.
-        MessageBox::critical(
-            this, windowTitle(),
-            QStringLiteral("The ingredient names could not be read.\n\n%1").arg(QString::fromUtf8(e.what())));
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The ingredient names could not be read."), e);
     }
     // Nothing is chosen until the user picks or types an ingredient.
     cmbIngredients->setCurrentIndex(-1);
@@ -257,9 +253,7 @@ void frmFind::RunSearch()
         lstFind->addItems(FindSearch::Search(request, m_host ? m_host->drinkListEntries() : empty,
                                              m_host ? m_host->drinkListIndex() : noIndex, step));
     } catch (const std::exception& e) {
-        MessageBox::critical(
-            this, windowTitle(),
-            QStringLiteral("The search could not be completed.\n\n%1").arg(QString::fromUtf8(e.what())));
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The search could not be completed."), e);
     }
     ProgressBar1->setValue(1);
     m_panel1->setText(CompletedText);

@@ -1,4 +1,5 @@
 #include "gui/tools/frmMeasurement.h"
+#include "gui/common/Twips.h"
 
 #include "gui/appearance/ColorSchemes.h"
 
@@ -54,7 +55,7 @@ frmMeasurement::frmMeasurement(QWidget* parent) : QDialog(parent)
             MSFlexGrid1->setItem(row, column, new QTableWidgetItem(QString::fromUtf8(Chart[row][column])));
     }
     // 2000 twips (1/1440 inch) for the measure names.
-    MSFlexGrid1->setColumnWidth(0, qRound(2000.0 / 1440.0 * logicalDpiX()));
+    MSFlexGrid1->setColumnWidth(0, twipsToPixels(this, 2000));
     // The size columns take their texts' width with some air, as the chart was laid out.
     for (int column : {1, 2}) {
         MSFlexGrid1->resizeColumnToContents(column);

@@ -1,6 +1,7 @@
 #include "gui/tools/frmSubs.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Sqlite.h"
 #include "core/store/Catalogue.h"
@@ -49,9 +50,8 @@ void frmSubs::LoadList()
 {
     try {
         List1->addItems(DBLib::SubstituteIngredientNames());
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The ingredients could not be read.\n\n%1").arg(e.describe()));
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The ingredients could not be read."), e);
     }
 }
 
@@ -66,8 +66,7 @@ void frmSubs::List1_Click()
         for (const QString& name : DBLib::SubstitutesFor(item->text()))
             text += name + QLatin1Char('\n');
         txtDescription->setPlainText(text);
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The substitutes could not be read.\n\n%1").arg(e.describe()));
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The substitutes could not be read."), e);
     }
 }

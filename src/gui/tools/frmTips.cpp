@@ -1,6 +1,7 @@
 #include "gui/tools/frmTips.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "core/store/Sqlite.h"
 #include "core/store/Catalogue.h"
@@ -48,9 +49,8 @@ void frmTips::LoadList()
 {
     try {
         List1->addItems(DBLib::TipTitles());
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The tips could not be read.\n\n%1").arg(e.describe()));
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The tips could not be read."), e);
     }
 }
 
@@ -61,8 +61,7 @@ void frmTips::List1_Click()
         return;
     try {
         txtDescription->setPlainText(DBLib::TipDescription(item->text()));
-    } catch (const Sql::Error& e) {
-        MessageBox::critical(this, windowTitle(),
-                             QStringLiteral("The tip could not be read.\n\n%1").arg(e.describe()));
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The tip could not be read."), e);
     }
 }

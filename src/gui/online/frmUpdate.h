@@ -1,24 +1,19 @@
 #pragma once
 
-#include "core/exchange/ExchangeDocument.h"
-
-#include <QDate>
 #include <QDialog>
-#include <QStringList>
 #include <functional>
 
 class QLabel;
 class QPushButton;
 class QStatusBar;
 class QTableWidget;
-class QTimer;
 
 namespace Online {
-class ExchangeClient;
+class UpdateRun;
 }
 
-// "Quaffhaus Update": brings the drinks released since the last update from the drink exchange
-// into the database. Runs by itself once shown; the user watches and closes it.
+// "Quaffhaus Update": shows an update run (Online::UpdateRun) that starts by itself once the window
+// is shown; the user watches and closes it.
 class frmUpdate : public QDialog
 {
     Q_OBJECT
@@ -33,12 +28,11 @@ public:
     QTableWidget* MSFlexGrid1;
     QPushButton* cmdOk;
     QStatusBar* StatusBar1;
-    QTimer* UpdateTimer;
 
     // The text of the status bar's first panel.
     QString statusText() const;
-    bool updatesFound() const { return m_updatesFound; }
-    bool running() const { return m_running; }
+    bool updatesFound() const;
+    bool running() const;
 
 Q_SIGNALS:
     // The run has ended, however it ended, and its temporary files are gone.
@@ -52,35 +46,13 @@ public Q_SLOTS:
     void reject() override;
 
 private:
-    void Form_Activate();
-    void UpdateTimer_Timer();
     void cmdOK_Click();
-
-    void setStatus(const QString& text);
-    void setRowState(int row, const QString& text);
-    void indexArrived(const QByteArray& index, const QString& error);
-    void versionArrived(const QByteArray& index, const QString& version, bool versionOk);
-    void readIndex(const QByteArray& index);
-    void downloadRow(int row);
-    void addRow(int row);
-    void finishAdding();
-    // Step 11: the index file goes, the button comes back.
-    void endRun();
-    // Stops a run the user walked away from: nothing more is fetched or added, temporary files go.
-    void abandonRun();
-    QString localFile(const QString& name) const;
+    void showItems();
+    void showItem(int row);
 
     std::function<void()> m_reloadDrinks;
     std::function<void()> m_unloadForms;
-    Online::ExchangeClient* m_client = nullptr;
+    Online::UpdateRun* m_run = nullptr;
     QLabel* m_panel;
-    QString m_folder;
-    QString m_lastUpdateText;
-    QStringList m_downloaded; // local files of this run that still exist
-    QList<bool> m_rowOk;      // per grid row: downloaded (then: added) without trouble
-    QStringList m_failures;   // what went wrong, per document, for the closing message
-    bool m_updatesFound = false;
-    bool m_addedAny = false;
-    bool m_running = false;
     bool m_activated = false;
 };

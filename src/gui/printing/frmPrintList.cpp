@@ -10,7 +10,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -126,10 +125,6 @@ frmPrintList::frmPrintList(QWidget* parent, PrintQueue& queue, const QStringList
     frameLayout->addWidget(OptionLeftPrint);
     frameLayout->addWidget(OptionRightPrint);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdPrintRegular, cmdPreview, cmdPrintIndex,
-                                                      OptionLeftPrint, OptionRightPrint})
-        w->setEnabled(false);
-
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
@@ -154,10 +149,6 @@ frmPrintList::frmPrintList(QWidget* parent, PrintQueue& queue, const QStringList
     QWidget::setTabOrder(OptionLeftPrint, OptionRightPrint);
     QWidget::setTabOrder(OptionRightPrint, Command3);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(500);
-
     connect(Command1, &QPushButton::clicked, this, &frmPrintList::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmPrintList::Command2_Click);
     connect(cmdPrintRegular, &QPushButton::clicked, this, &frmPrintList::cmdPrintRegular_Click);
@@ -165,12 +156,12 @@ frmPrintList::frmPrintList(QWidget* parent, PrintQueue& queue, const QStringList
     connect(cmdPrintIndex, &QPushButton::clicked, this, &frmPrintList::cmdPrintIndex_Click);
     // Exit/Close is the cancel button: Esc rejects the dialog, which closes it.
     connect(Command3, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Timer1, &QTimer::timeout, this, &frmPrintList::Timer1_Timer);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &frmPrintList::enablePrinting);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmPrintList::enablePrinting);
 
     m_model->setNames(drinkNames);
     applyColours();
     resize(620, 480);
-    Timer1->start();
 }
 
 void frmPrintList::applyColours()
@@ -185,7 +176,7 @@ void frmPrintList::applyColours()
         ColorSchemes::applyButton(b, s);
 }
 
-void frmPrintList::Timer1_Timer()
+void frmPrintList::enablePrinting()
 {
     const bool any = m_model->tickedCount() > 0;
     for (QWidget* w : std::initializer_list<QWidget*>{cmdPrintRegular, cmdPreview, cmdPrintIndex,

@@ -11,7 +11,6 @@ class QGroupBox;
 class QListView;
 class QPushButton;
 class QRadioButton;
-class QTimer;
 
 // The drinks of the selection window, each with a tick. Kept small for lists of 100,000 drinks:
 // one text and one flag per entry and a running count of the ticked ones.
@@ -57,7 +56,8 @@ public:
     const Printing::PrintResult& lastResult() const { return m_lastResult; }
 
 private:
-    void Timer1_Timer();
+    // The print commands are offered while at least one drink is ticked.
+    void enablePrinting();
     void Command1_Click();
     void Command2_Click();
     void cmdPrintRegular_Click();
@@ -80,5 +80,4 @@ private:
     QRadioButton* OptionLeftPrint = nullptr;
     QRadioButton* OptionRightPrint = nullptr;
     QPushButton* Command3 = nullptr;
-    QTimer* Timer1 = nullptr;
 };

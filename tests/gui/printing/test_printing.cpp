@@ -442,9 +442,7 @@ private Q_SLOTS:
         auto* left = window.findChild<QRadioButton*>(u"OptionLeftPrint"_s);
         auto* right = window.findChild<QRadioButton*>(u"OptionRightPrint"_s);
         auto* exitButton = window.findChild<QPushButton*>(u"Command3"_s);
-        auto* timer = window.findChild<QTimer*>(u"Timer1"_s);
-        QVERIFY(list && selectAll && clearAll && regular && frame && index && left && right && exitButton &&
-                timer);
+        QVERIFY(list && selectAll && clearAll && regular && frame && index && left && right && exitButton);
         QCOMPARE(selectAll->text(), u"Select All"_s);
         QCOMPARE(clearAll->text(), u"Clear All"_s);
         QCOMPARE(regular->text(), u"Print Selected Drinks"_s);
@@ -454,8 +452,6 @@ private Q_SLOTS:
         QCOMPARE(exitButton->text(), u"Exit/Close"_s);
         QCOMPARE(index->parentWidget(), frame);
         QCOMPARE(left->parentWidget(), frame);
-        QCOMPARE(timer->interval(), 500);
-        QVERIFY(timer->isActive());
         QVERIFY(left->isChecked());
 
         // Alphabetical, nothing ticked, print controls off.
@@ -470,18 +466,16 @@ private Q_SLOTS:
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::keyClick(list, Qt::Key_Space);
         QCOMPARE(window.drinks()->tickedNames(), QStringList{u"MARTINI"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            regular->isEnabled() && index->isEnabled() && left->isEnabled() && right->isEnabled(), 1200);
+        QVERIFY(regular->isEnabled() && index->isEnabled() && left->isEnabled() && right->isEnabled());
         QTest::keyClick(list, Qt::Key_Space);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !regular->isEnabled() && !index->isEnabled() && !left->isEnabled() && !right->isEnabled(), 1200);
+        QVERIFY(!regular->isEnabled() && !index->isEnabled() && !left->isEnabled() && !right->isEnabled());
 
         selectAll->click();
         QCOMPARE(window.drinks()->tickedCount(), 3);
-        QTRY_VERIFY_WITH_TIMEOUT(regular->isEnabled() && right->isEnabled(), 1200);
+        QVERIFY(regular->isEnabled() && right->isEnabled());
         clearAll->click();
         QCOMPARE(window.drinks()->tickedCount(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!regular->isEnabled() && !index->isEnabled(), 1200);
+        QVERIFY(!regular->isEnabled() && !index->isEnabled());
 
         // Esc is Exit/Close.
         QTest::keyClick(&window, Qt::Key_Escape);

@@ -1,7 +1,6 @@
 #include "core/store/DBLib.h"
 
 #include "core/store/Lib.h"
-#include "core/store/RecipeRepository.h"
 #include "core/store/Schema.h"
 #include "core/store/StoreInternal.h"
 
@@ -394,7 +393,7 @@ void AddDrink(qint64 id, const QString& name, int glassType, const QString& desc
             params);
     } catch (const Sql::Error& e) {
         if ((e.code() & 0xFF) == SQLITE_CONSTRAINT) {
-            if (FindDrinkID(name) >= 0)
+            if (Database().scalar(QStringLiteral("SELECT 1 FROM Drinks WHERE Name = ?1"), {storedName}).isValid())
                 throw Sql::Error(e.code(), QStringLiteral("A drink named \"%1\" already exists.").arg(name), e.statement());
             throw Sql::Error(e.code(), QStringLiteral("A drink with the number %1 already exists.").arg(id), e.statement());
         }

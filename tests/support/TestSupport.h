@@ -46,3 +46,12 @@ struct TestLine
     const char* ingredient;
 };
 qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, const QString& glass = QString());
+
+// A control of a window, found by its objectName; fails the test when it is missing.
+template <typename T, typename W> T* mainControl(const W& window, const char* name)
+{
+    T* control = (&*window)->template findChild<T*>(QString::fromLatin1(name));
+    if (!control)
+        qFatal("no control %s", name);
+    return control;
+}

@@ -453,18 +453,6 @@ void frmMain::ApplyColorScheme()
         ColorSchemes::applyInput(w, s);
 }
 
-QLabel* frmMain::statusPanel(int panel) const
-{
-    switch (panel) {
-    case 1:
-        return m_panel1;
-    case 2:
-        return m_panel2;
-    default:
-        return m_panel3;
-    }
-}
-
 void frmMain::showModeless(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);

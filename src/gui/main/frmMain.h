@@ -76,9 +76,6 @@ public:
     int selectedPosition() const;
     // The text of the selected list entry, empty when nothing is selected.
     QString selectedEntryText() const;
-    QProgressBar* progressBar() const { return ProgressBar1; }
-    QLabel* statusPanel(int panel) const;
-    QMenu* editMenu() const { return mnuTools; }
 
 Q_SIGNALS:
     // Emitted after the list was refilled.
@@ -128,8 +125,7 @@ private:
     bool m_listChanging = false;
     Lib::LetterIndex m_letterIndex{};
 
-public:
-    // Controls, named as the rest of the program and the tests know them.
+    // Controls; each has its name as objectName, by which tests find it.
     QListView* lstDrinks = nullptr;
     QStringListModel* m_drinkModel = nullptr;
     QLineEdit* txtSearch = nullptr;

@@ -314,16 +314,16 @@ private Q_SLOTS:
             button(w, name)->click();
         }
         // Nothing reaches the main window before OK.
-        QVERIFY(role(main.Label1, QPalette::WindowText) != wanted.Title);
+        QVERIFY(role(mainControl<QLabel>(&main, "Label1"), QPalette::WindowText) != wanted.Title);
         button(w, "cmdOk")->click();
 
-        for (QLabel* heading : {main.Label1, main.Label3, main.Label4, main.Label5})
+        for (QLabel* heading : {mainControl<QLabel>(&main, "Label1"), mainControl<QLabel>(&main, "Label3"), mainControl<QLabel>(&main, "Label4"), mainControl<QLabel>(&main, "Label5")})
             QCOMPARE(role(heading, QPalette::WindowText), wanted.Title);
-        QCOMPARE(role(main.txtSearch, QPalette::Base), wanted.TextListBox);
-        QCOMPARE(role(main.lstDrinks, QPalette::Base), wanted.TextListBox);
-        for (QWidget* text : std::initializer_list<QWidget*>{main.lstDrinks, main.txtSearch})
+        QCOMPARE(role(mainControl<QLineEdit>(&main, "txtSearch"), QPalette::Base), wanted.TextListBox);
+        QCOMPARE(role(mainControl<QListView>(&main, "lstDrinks"), QPalette::Base), wanted.TextListBox);
+        for (QWidget* text : std::initializer_list<QWidget*>{mainControl<QListView>(&main, "lstDrinks"), mainControl<QLineEdit>(&main, "txtSearch")})
             QCOMPARE(role(text, QPalette::Text), wanted.Text);
-        QCOMPARE(role(main.lblDrink, QPalette::WindowText), wanted.Text);
+        QCOMPARE(role(mainControl<QLabel>(&main, "lblDrink"), QPalette::WindowText), wanted.Text);
         QCOMPARE(role(main.centralWidget(), QPalette::Window), wanted.Background);
         QVERIFY(sameScheme(ColorSchemes::current(), wanted));
 

@@ -111,9 +111,9 @@ private Q_SLOTS:
         QVERIFY(ReadNumber(Text).has_value());
         QVERIFY(ReadNumber(TextListBox).has_value());
         QCOMPARE(w->windowTitle(), QStringLiteral("Tumblerix"));
-        QVERIFY(w->statusPanel(1)->text().startsWith(QStringLiteral("Drinks loaded in ")));
-        QVERIFY(w->statusPanel(1)->text().endsWith(QStringLiteral(" Seconds")));
-        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("0 Drink of 3"));
+        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().startsWith(QStringLiteral("Drinks loaded in ")));
+        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().endsWith(QStringLiteral(" Seconds")));
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 3"));
         // The colours applied: a dark blue heading on white.
         auto* heading = w->findChild<QLabel*>(QStringLiteral("Label3"));
         QCOMPARE(heading->palette().color(QPalette::WindowText), QColor(0, 0, 128));
@@ -168,19 +168,19 @@ private Q_SLOTS:
         QCOMPARE(listed(*w), QStringList{QStringLiteral("MARTINI")});
         QVERIFY(entry(*w, "mnuView_ShowFavorites")->isChecked());
         QVERIFY(!entry(*w, "mnuView_ShowAllDrinks")->isChecked());
-        QVERIFY(w->TimerClearPerformance->isActive());
-        QVERIFY(!w->ProgressBar1->isVisible());
+        QVERIFY(mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
+        QVERIFY(!mainControl<QProgressBar>(w, "ProgressBar1")->isVisible());
         QVERIFY(!w->isBusy());
 
         // The clearing timer empties only the load-time message, then stops.
-        QCOMPARE(w->TimerClearPerformance->interval(), 10000);
-        w->TimerClearPerformance->setInterval(1);
-        QTRY_VERIFY(!w->TimerClearPerformance->isActive());
-        QCOMPARE(w->statusPanel(1)->text(), QString());
+        QCOMPARE(mainControl<QTimer>(w, "TimerClearPerformance")->interval(), 10000);
+        mainControl<QTimer>(w, "TimerClearPerformance")->setInterval(1);
+        QTRY_VERIFY(!mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel1")->text(), QString());
         entry(*w, "mnuView_ShowAllDrinks")->trigger();
-        w->statusPanel(1)->setText(QStringLiteral("Something else"));
-        QTRY_VERIFY(!w->TimerClearPerformance->isActive());
-        QCOMPARE(w->statusPanel(1)->text(), QStringLiteral("Something else"));
+        mainControl<QLabel>(w, "StatusBar1Panel1")->setText(QStringLiteral("Something else"));
+        QTRY_VERIFY(!mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel1")->text(), QStringLiteral("Something else"));
 
         // A stock search with nothing in stock says so and lists nothing.
         DBLib::ExecuteSql(QStringLiteral("UPDATE Ingredients SET CurrentStock = 0"));
@@ -190,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::history().last().title, QStringLiteral("Stock List Is Empty"));
         QCOMPARE(MessageBox::history().last().text,
                  QStringLiteral("You need at least one ingredient in the current stock list to use this feature"));
-        QVERIFY(w->statusPanel(1)->text().startsWith(QStringLiteral("Drinks loaded in ")));
+        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().startsWith(QStringLiteral("Drinks loaded in ")));
 
         // "Save Drink List On Exit" flips the preference.
         entry(*w, "mnuView_SaveDrinkListOnExit")->trigger();
@@ -245,7 +245,7 @@ private Q_SLOTS:
         w->selectDrinkAt(2);
         type(*w, text);
         QCOMPARE(w->selectedDrinkName(), selected);
-        QCOMPARE(w->lblDrink->text(), QLatin1Char(' ') + selected);
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QLatin1Char(' ') + selected);
     }
 
     void recipeDisplay()
@@ -253,28 +253,28 @@ private Q_SLOTS:
         auto w = openWindow();
         QVERIFY(w);
         w->selectDrinkAt(0);
-        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("1 Drink of 3"));
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARGARITA"));
-        QCOMPARE(w->lblGlassType->text(), QStringLiteral("Highball Glass"));
-        QCOMPARE(w->lblDescription->toPlainText(), QStringLiteral("Stir and serve."));
-        QVERIFY(!w->picglass->pixmap().isNull());
-        QCOMPARE(w->lstIngredients->count(), 2);
-        QCOMPARE(w->lstIngredients->item(0)->text(), QStringLiteral("1 1/2 oz Vodka"));
-        QCOMPARE(w->lstIngredients->item(1)->text(), QStringLiteral("Lime Juice"));
-        QVERIFY(w->mnuMarkAsFavorite->isVisible());
-        QVERIFY(!w->mnuRemoveFromFavorites->isVisible());
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("1 Drink of 3"));
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARGARITA"));
+        QCOMPARE(mainControl<QLabel>(w, "lblGlassType")->text(), QStringLiteral("Highball Glass"));
+        QCOMPARE(mainControl<QPlainTextEdit>(w, "lblDescription")->toPlainText(), QStringLiteral("Stir and serve."));
+        QVERIFY(!mainControl<QLabel>(w, "picglass")->pixmap().isNull());
+        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->count(), 2);
+        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(0)->text(), QStringLiteral("1 1/2 oz Vodka"));
+        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(1)->text(), QStringLiteral("Lime Juice"));
+        QVERIFY(mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
+        QVERIFY(!mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
         QCOMPARE(w->selectedDrinkId(), DBLib::FindDrinkID(QStringLiteral("MARGARITA")));
         w->selectDrinkAt(1);
-        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("2 Drink of 3"));
-        QVERIFY(!w->mnuMarkAsFavorite->isVisible());
-        QVERIFY(w->mnuRemoveFromFavorites->isVisible());
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("2 Drink of 3"));
+        QVERIFY(!mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
+        QVERIFY(mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
         // Showing the same drink again rebuilds its lines from scratch.
         w->lstDrinks_Click();
-        QCOMPARE(w->lstIngredients->count(), 2);
+        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->count(), 2);
         // Nothing selected: only the counter changes.
         w->selectDrinkAt(-1);
-        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("0 Drink of 3"));
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 3"));
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
     }
 
     void clickAfterReloadShowsTheDrink()
@@ -288,15 +288,15 @@ private Q_SLOTS:
         w->selectDrinkAt(1);
         w->LoadDrinks(false);
         QCOMPARE(w->selectedPosition(), -1);
-        w->lblDrink->clear();
-        const QRect row = w->lstDrinks->visualRect(w->lstDrinks->model()->index(1, 0));
-        QTest::mouseClick(w->lstDrinks->viewport(), Qt::LeftButton, {}, row.center());
+        mainControl<QLabel>(w, "lblDrink")->clear();
+        const QRect row = mainControl<QListView>(w, "lstDrinks")->visualRect(mainControl<QListView>(w, "lstDrinks")->model()->index(1, 0));
+        QTest::mouseClick(mainControl<QListView>(w, "lstDrinks")->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(w->selectedPosition(), 1);
-        QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("2 Drink of 3"));
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("2 Drink of 3"));
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
         // Moving with the keyboard shows the next one.
-        QTest::keyClick(w->lstDrinks, Qt::Key_Down);
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" SUNRISE FIZZ"));
+        QTest::keyClick(mainControl<QListView>(w, "lstDrinks"), Qt::Key_Down);
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" SUNRISE FIZZ"));
     }
 
     void printListEntriesFollowCollecting()
@@ -367,14 +367,14 @@ private Q_SLOTS:
             modal->findChild<QPushButton*>(QStringLiteral("cmdUpdate"))->click();
         });
         editor.start();
-        w->mnuModifyDrink->trigger();
+        mainControl<QAction>(w, "mnuModifyDrink")->trigger();
         editor.stop();
         QVERIFY(edited);
         QVERIFY(MessageBox::history().isEmpty());
         QCOMPARE(w->selectedDrinkName(), QStringLiteral("DRY MARTINI"));
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" DRY MARTINI"));
-        QCOMPARE(w->lstIngredients->item(0)->text(), QStringLiteral("2 1/2 oz Gin"));
-        QCOMPARE(w->statusPanel(3)->text(),
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" DRY MARTINI"));
+        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(0)->text(), QStringLiteral("2 1/2 oz Gin"));
+        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(),
                  QStringLiteral("%1 Drink of 3").arg(listed(*w).indexOf(QStringLiteral("DRY MARTINI")) + 1));
         QCOMPARE(w->selectedDrinkId(), DBLib::FindDrinkID(QStringLiteral("DRY MARTINI")));
     }
@@ -386,9 +386,9 @@ private Q_SLOTS:
         auto w = openWindow();
         QVERIFY(w);
         w->selectDrinkAt(1);
-        QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
-        QCOMPARE(w->lblGlassType->text(), QString());
-        QVERIFY(!w->picglass->pixmap().isNull()); // the "picture not found" picture
+        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
+        QCOMPARE(mainControl<QLabel>(w, "lblGlassType")->text(), QString());
+        QVERIFY(!mainControl<QLabel>(w, "picglass")->pixmap().isNull()); // the "picture not found" picture
         QVERIFY(MessageBox::history().isEmpty());
     }
 
@@ -399,25 +399,25 @@ private Q_SLOTS:
         // In the favourites view, adding keeps the drink and removing takes it out at once.
         entry(*w, "mnuView_ShowFavorites")->trigger();
         w->selectDrinkAt(0);
-        w->mnuRemoveFromFavorites->trigger();
+        mainControl<QAction>(w, "mnuRemoveFromFavorites")->trigger();
         QVERIFY(listed(*w).isEmpty());
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
-        QVERIFY(w->mnuMarkAsFavorite->isVisible());
+        QVERIFY(mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
 
         entry(*w, "mnuView_ShowAllDrinks")->trigger();
         w->selectDrinkAt(2);
-        w->mnuMarkAsFavorite->trigger();
-        QVERIFY(w->mnuRemoveFromFavorites->isVisible());
+        mainControl<QAction>(w, "mnuMarkAsFavorite")->trigger();
+        QVERIFY(mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
         QCOMPARE(dbInt(QStringLiteral("SELECT Favorite FROM Drinks WHERE Name = ?1"),
                        {Lib::EncodeText(QStringLiteral("SUNRISE FIZZ"))}),
                  1);
         // In other views removing leaves the drink listed.
-        w->mnuRemoveFromFavorites->trigger();
+        mainControl<QAction>(w, "mnuRemoveFromFavorites")->trigger();
         QCOMPARE(listed(*w).size(), 3);
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
         // Without a selection the commands do nothing.
         w->selectDrinkAt(-1);
-        w->mnuMarkAsFavorite->trigger();
+        mainControl<QAction>(w, "mnuMarkAsFavorite")->trigger();
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
     }
 
@@ -435,7 +435,7 @@ private Q_SLOTS:
         w->selectDrinkAt(1);
         const qint64 id = w->selectedDrinkId();
         MessageBox::setNextAnswer(confirm ? QMessageBox::Yes : QMessageBox::No);
-        w->mnuDelete->trigger();
+        mainControl<QAction>(w, "mnuDelete")->trigger();
         QCOMPARE(MessageBox::history().last().title, QStringLiteral("Delete Confirmation"));
         QCOMPARE(MessageBox::history().last().text, QStringLiteral("Are you sure you want to permanately deleted this drink?"));
         QCOMPARE(listed(*w).contains(QStringLiteral("MARTINI")), !confirm);
@@ -445,8 +445,8 @@ private Q_SLOTS:
             QCOMPARE(w->selectedPosition(), -1);
             // The display keeps the deleted drink until another one is chosen; the counter says
             // nothing is selected.
-            QCOMPARE(w->lblDrink->text(), QStringLiteral(" MARTINI"));
-            QCOMPARE(w->statusPanel(3)->text(), QStringLiteral("0 Drink of 2"));
+            QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
+            QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 2"));
             // The search still finds what follows the removed entry.
             type(*w, QStringLiteral("SUN"));
             QCOMPARE(w->selectedDrinkName(), QStringLiteral("SUNRISE FIZZ"));
@@ -458,11 +458,11 @@ private Q_SLOTS:
         auto w = openWindow();
         QVERIFY(w);
         w->selectDrinkAt(0); // MARGARITA: Vodka missing, Lime Juice in stock
-        w->mnuAddShoppingList->trigger();
+        mainControl<QAction>(w, "mnuAddShoppingList")->trigger();
         QCOMPARE(dbInt(QStringLiteral("SELECT ShoppingList FROM Ingredients WHERE Ingredient = 'Vodka'")), 1);
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE ShoppingList = 1")), 1);
         w->selectDrinkAt(1); // MARTINI: all in stock
-        w->mnuAddShoppingList->trigger();
+        mainControl<QAction>(w, "mnuAddShoppingList")->trigger();
         QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE ShoppingList = 1")), 1);
     }
 
@@ -474,11 +474,11 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(listPath));
         auto w = openWindow();
         QVERIFY(w);
-        const int shipped = w->lstAddCustom->count();
+        const int shipped = mainControl<QListWidget>(w, "lstAddCustom")->count();
         QVERIFY(shipped > 0);
-        QVERIFY(w->lstAddCustom->item(0)->text().startsWith(m_folder->path()));
-        QVERIFY(w->SlideShowTimer->isActive());
-        QVERIFY(!w->Timer->isActive());
+        QVERIFY(mainControl<QListWidget>(w, "lstAddCustom")->item(0)->text().startsWith(m_folder->path()));
+        QVERIFY(mainControl<QTimer>(w, "SlideShowTimer")->isActive());
+        QVERIFY(!mainControl<QTimer>(w, "Timer")->isActive());
 
         // The editor shows entries as stored, adds through the file dialog, deletes with Del.
         frmModifySlideshow editor(m_folder->path(), [&] { w->LoadPictureList(); }, w.get());
@@ -494,13 +494,13 @@ private Q_SLOTS:
         QCOMPARE(editor.lstAddCustom->count(), shipped);
         editor.cmdExit->click();
         // Reloaded by the loading rule: the comma splits the new path in two.
-        QCOMPARE(w->lstAddCustom->count(), shipped + 1);
-        QCOMPARE(w->lstAddCustom->item(shipped - 1)->text(), QStringLiteral("/pictures/bar"));
-        QCOMPARE(w->lstAddCustom->item(shipped)->text(), QStringLiteral("night.png"));
+        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->count(), shipped + 1);
+        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped - 1)->text(), QStringLiteral("/pictures/bar"));
+        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped)->text(), QStringLiteral("night.png"));
         // A missing picture shows the replacement and the show goes on.
-        w->Image1->clear();
-        w->SlideShowTimer->setInterval(1);
-        QTRY_VERIFY(!w->Image1->pixmap().isNull());
+        mainControl<QLabel>(w, "Image1")->clear();
+        mainControl<QTimer>(w, "SlideShowTimer")->setInterval(1);
+        QTRY_VERIFY(!mainControl<QLabel>(w, "Image1")->pixmap().isNull());
     }
 
     void slideshowEditorCancel()

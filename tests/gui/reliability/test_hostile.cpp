@@ -108,7 +108,7 @@ QStringList listItems(const QListWidget* list)
 QStringList shownEntries(const frmMain& w)
 {
     QStringList shown;
-    const QAbstractItemModel* model = w.lstDrinks->model();
+    const QAbstractItemModel* model = mainControl<QListView>(&w, "lstDrinks")->model();
     for (int r = 0; r < model->rowCount(); ++r)
         shown << model->index(r, 0).data().toString();
     return shown;
@@ -244,7 +244,7 @@ private Q_SLOTS:
         const qint64 ingredientsBefore = scalar(QStringLiteral("SELECT COUNT(*) FROM Ingredients"));
 
         // ---- Add, through the menu, typing as a user -----------------------------------------
-        const bool added = onModal([&] { main.mnuAdd->trigger(); }, [&](QWidget* w) {
+        const bool added = onModal([&] { mainControl<QAction>(&main, "mnuAdd")->trigger(); }, [&](QWidget* w) {
             QCOMPARE(w->windowTitle(), QStringLiteral("Add Drink"));
             typeText(w->findChild<QLineEdit*>(QStringLiteral("txtName")), typedName);
             auto* glass = w->findChild<QComboBox*>(QStringLiteral("cmbGlass"));
@@ -286,15 +286,15 @@ private Q_SLOTS:
         const auto showsDrink = [&](const frmMain& w, const QString& name, const QStringList& recipeLines,
                                     const QString& directions) {
             QCOMPARE(w.selectedDrinkName(), name);
-            QCOMPARE(w.lblDrink->text(), QLatin1Char(' ') + name);
-            QCOMPARE(listItems(w.lstIngredients), recipeLines);
-            QCOMPARE(w.lblDescription->toPlainText(), directions);
-            QCOMPARE(w.lblGlassType->text(), QStringLiteral("Highball Glass"));
+            QCOMPARE(mainControl<QLabel>(&w, "lblDrink")->text(), QLatin1Char(' ') + name);
+            QCOMPARE(listItems(mainControl<QListWidget>(&w, "lstIngredients")), recipeLines);
+            QCOMPARE(mainControl<QPlainTextEdit>(&w, "lblDescription")->toPlainText(), directions);
+            QCOMPARE(mainControl<QLabel>(&w, "lblGlassType")->text(), QStringLiteral("Highball Glass"));
         };
 
         // ---- Incremental search: typing the start of the name selects it ------------------------
         main.selectDrinkAt(int(expectedList.indexOf(QStringLiteral("ZOMBIE"))));
-        typeText(main.txtSearch, searchText);
+        typeText(mainControl<QLineEdit>(&main, "txtSearch"), searchText);
         showsDrink(main, storedName, lines, description);
         if (QTest::currentTestFailed())
             return;
@@ -330,18 +330,18 @@ private Q_SLOTS:
 
         // ---- Favourites -----------------------------------------------------------------------
         main.selectDrinkAt(int(expectedList.indexOf(storedName)));
-        main.mnuMarkAsFavorite->trigger();
+        mainControl<QAction>(&main, "mnuMarkAsFavorite")->trigger();
         QCOMPARE(scalar(QStringLiteral("SELECT Favorite FROM Drinks WHERE ID = ?1"), {id}), 1);
-        main.mnuView_ShowFavorites->trigger();
+        mainControl<QAction>(&main, "mnuView_ShowFavorites")->trigger();
         QCOMPARE(main.drinkListEntries(), QStringList{storedName});
         QCOMPARE(shownEntries(main), QStringList{storedName});
         main.selectDrinkAt(0);
         showsDrink(main, storedName, lines, description);
-        QVERIFY(main.mnuRemoveFromFavorites->isVisible());
-        main.mnuRemoveFromFavorites->trigger();
+        QVERIFY(mainControl<QAction>(&main, "mnuRemoveFromFavorites")->isVisible());
+        mainControl<QAction>(&main, "mnuRemoveFromFavorites")->trigger();
         QCOMPARE(main.drinkListEntries(), QStringList());
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
-        main.mnuView_ShowAllDrinks->trigger();
+        mainControl<QAction>(&main, "mnuView_ShowAllDrinks")->trigger();
         QCOMPARE(main.drinkListEntries(), expectedList);
 
         // ---- Modify: the window shows what was stored; a suffix and new directions are saved ----
@@ -349,7 +349,7 @@ private Q_SLOTS:
         const QString modifiedName = storedName + QStringLiteral(" ½ №2 'B'");
         const QString modifiedDescription = description + QStringLiteral("\n\"Again\"; -- 🍸");
         main.selectDrinkAt(int(expectedList.indexOf(storedName)));
-        const bool modified = onModal([&] { main.mnuModifyDrink->trigger(); }, [&](QWidget* w) {
+        const bool modified = onModal([&] { mainControl<QAction>(&main, "mnuModifyDrink")->trigger(); }, [&](QWidget* w) {
             auto* name = w->findChild<QLineEdit*>(QStringLiteral("txtName"));
             QCOMPARE(name->text(), storedName);
             QCOMPARE(w->findChild<QLineEdit*>(QStringLiteral("txtAmount1"))->text(), amount);
@@ -415,7 +415,7 @@ private Q_SLOTS:
         DBLib::OpenRecipeDatabase(m_folder->databasePath());
         main.selectDrinkAt(int(expectedList.indexOf(modifiedName)));
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        main.mnuDelete->trigger();
+        mainControl<QAction>(&main, "mnuDelete")->trigger();
         QCOMPARE(messages(), QStringList{QStringLiteral(
                                  "Delete Confirmation: Are you sure you want to permanately deleted this drink?")});
         QCOMPARE(main.drinkListEntries(), BaseDrinks);

@@ -350,11 +350,11 @@ private Q_SLOTS:
         QCOMPARE(w.drinkListEntries().size(), 400);
         const int position = int(w.drinkListEntries().indexOf(QStringLiteral("DRINK 007")));
         w.selectDrinkAt(position);
-        QCOMPARE(w.lstIngredients->count(), 3);
+        QCOMPARE(mainControl<QListWidget>(&w, "lstIngredients")->count(), 3);
 
         // A change waits for the lock, then gives up with a message that says why.
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        w.mnuDelete->trigger();
+        mainControl<QAction>(&w, "mnuDelete")->trigger();
         QCOMPARE(MessageBox::history().size(), 2);
         MessageBox::Shown refusal = lastMessage();
         QCOMPARE(refusal.icon, QMessageBox::Critical);
@@ -363,20 +363,20 @@ private Q_SLOTS:
         QVERIFY(w.drinkListEntries().contains(QStringLiteral("DRINK 007")));
         QVERIFY(DBLib::FindDrinkID(QStringLiteral("DRINK 007")) > 0);
 
-        w.mnuMarkAsFavorite->trigger();
+        mainControl<QAction>(&w, "mnuMarkAsFavorite")->trigger();
         refusal = lastMessage();
         QVERIFY2(refusal.text.contains(QStringLiteral("could not be added to the favorites")), qPrintable(refusal.text));
         QVERIFY2(refusal.text.contains(QStringLiteral("in use by another program")), qPrintable(refusal.text));
-        QVERIFY(w.mnuMarkAsFavorite->isVisible());
+        QVERIFY(mainControl<QAction>(&w, "mnuMarkAsFavorite")->isVisible());
 
         // Once the other program has finished, the same commands work, and its write is kept.
         other.exec(QStringLiteral("COMMIT"));
         MessageBox::clearHistory();
-        w.mnuMarkAsFavorite->trigger();
+        mainControl<QAction>(&w, "mnuMarkAsFavorite")->trigger();
         QCOMPARE(MessageBox::history().size(), 0);
         QCOMPARE(DBLib::FavoriteDrinkNames(), QStringList{QStringLiteral("DRINK 007")});
         MessageBox::setNextAnswer(QMessageBox::Yes);
-        w.mnuDelete->trigger();
+        mainControl<QAction>(&w, "mnuDelete")->trigger();
         QCOMPARE(MessageBox::history().size(), 1);
         QCOMPARE(DBLib::FindDrinkID(QStringLiteral("DRINK 007")), qint64(-1));
         QVERIFY(!w.drinkListEntries().contains(QStringLiteral("DRINK 007")));

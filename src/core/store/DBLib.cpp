@@ -1,6 +1,7 @@
 #include "core/store/DBLib.h"
 
 #include "core/store/Lib.h"
+#include "core/store/RecipeIndex.h"
 #include "core/store/Schema.h"
 #include "core/store/StoreInternal.h"
 
@@ -23,6 +24,12 @@ std::unique_ptr<Sql::Connection> openDatabase;
 
 void configure(Sql::Connection& db)
 {
+    sqlite3_update_hook(
+        db.handle(),
+        [](void*, int operation, const char*, const char* table, sqlite3_int64) {
+            RecipeIndex::rowChanged(table, operation == SQLITE_UPDATE);
+        },
+        nullptr);
     // WAL keeps readers and the writer apart and makes a commit one append; FULL sync makes a
     // committed recipe survive a power cut, not only a crash of the program.
     db.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
@@ -152,6 +159,7 @@ void OpenRecipeDatabase(const QString& path)
     } catch (const Sql::Error& e) {
         throw openFailure(path, e);
     }
+    RecipeIndex::invalidate();
     openDatabase = std::move(db);
 }
 
@@ -162,11 +170,13 @@ void CreateRecipeDatabase(const QString& path)
     auto db = std::make_unique<Sql::Connection>(path, Sql::Connection::Mode::ReadWriteCreate);
     configure(*db);
     Schema::create(*db);
+    RecipeIndex::invalidate();
     openDatabase = std::move(db);
 }
 
 void CloseRecipeDatabase()
 {
+    RecipeIndex::invalidate();
     openDatabase.reset();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
+#include "core/store/RecipeIndex.h"
 #include "core/store/StoreInternal.h"
 
 #include <algorithm>
@@ -10,9 +11,6 @@
 namespace DBLib {
 
 namespace {
-
-// Rows between two progress reports.
-constexpr qint64 ProgressStep = 500;
 
 // The bucket array is sized by the highest ingredient ID; a stray huge ID must not make it huge.
 constexpr qint64 MaxHashSize = 1 << 20;
@@ -98,64 +96,29 @@ IdSet ingredientIds(IngredientSetKind kind)
     return IdSet(ingredientSetSql(kind));
 }
 
-struct RecipeLine
+// What CountRecords(Count::InStockRecipeLines) answers: the recipe lines whose ingredient is in
+// stock and whose drink has a name, counted in the recipe index instead of by a join.
+qint64 inStockLineCount(const RecipeIndex& index, const IdSet& inStock)
 {
-    qint64 drink;
-    qint64 ingredient;
-};
-
-// Every recipe line in drink order, read in one pass over the DrinkInfo index (it holds both
-// columns) instead of one query per drink.
-std::vector<RecipeLine> recipeLinesByDrink()
-{
-    std::vector<RecipeLine> lines;
-    // The highest rowid is found at once and is at least the number of lines, unless rows were
-    // written with chosen rowids.
-    lines.reserve(size_t(std::clamp<qint64>(count(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) FROM DrinkInfo")), 0,
-                                            qint64(1) << 22)));
-    Sql::Statement select(Database(), QStringLiteral("SELECT DrinkID, IngID FROM DrinkInfo ORDER BY DrinkID"));
-    while (select.step())
-        lines.push_back({select.int64(0), select.int64(1)});
-    return lines;
-}
-
-// What CountRecords(Count::InStockRecipeLines) answers: the recipe lines whose ingredient is in stock
-// and whose drink exists with a name. Counted from the lines already in memory instead of by a
-// join that looks up the drink of every such line.
-qint64 inStockLineCount(const std::vector<RecipeLine>& lines, const IdSet& inStock)
-{
-    const IdSet named(QStringLiteral("SELECT ID FROM Drinks WHERE Name IS NOT NULL"));
     qint64 counted = 0;
-    for (size_t i = 0; i < lines.size();) {
-        const qint64 drink = lines[i].drink;
-        const bool hasName = named.contains(drink);
-        for (; i < lines.size() && lines[i].drink == drink; ++i) {
-            if (hasName && inStock.contains(lines[i].ingredient))
-                ++counted;
-        }
-    }
+    index.forEachDrink([&](qint64 drink, std::span<const qint32> ingredients) {
+        if (index.nameOf(drink).isEmpty())
+            return;
+        for (const qint32 ingredient : ingredients)
+            counted += inStock.contains(ingredient) ? 1 : 0;
+    });
     return counted;
 }
 
 // IDs of the drinks with at least one recipe line whose every ingredient is in the set, ascending.
-std::vector<qint64> drinksWithAllIngredientsIn(const std::vector<RecipeLine>& lines, const IdSet& set,
-                                               qint64 rowCount, const ViewProgress& progress)
+std::vector<qint64> drinksWithAllIngredientsIn(const RecipeIndex& index, const IdSet& set)
 {
     std::vector<qint64> passing;
-    const qint64 total = qint64(lines.size());
-    qint64 read = 0;
-    for (size_t i = 0; i < lines.size();) {
-        const qint64 drink = lines[i].drink;
-        bool allIn = true;
-        for (; i < lines.size() && lines[i].drink == drink; ++i) {
-            if (allIn && !set.contains(lines[i].ingredient))
-                allIn = false;
-            if (++read % ProgressStep == 0)
-                report(progress.setValue, read * rowCount / total);
-        }
-        if (allIn)
+    index.forEachDrink([&](qint64 drink, std::span<const qint32> ingredients) {
+        if (!ingredients.empty() &&
+            std::all_of(ingredients.begin(), ingredients.end(), [&](qint32 id) { return set.contains(id); }))
             passing.push_back(drink);
-    }
+    });
     return passing;
 }
 
@@ -222,14 +185,14 @@ enum class RowCount { InStockLines, AllDrinks, NonAlcoholicKnown };
 
 ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount rows, const ViewProgress& progress)
 {
-    const std::vector<RecipeLine> lines = recipeLinesByDrink();
+    const RecipeIndex& index = RecipeIndex::current();
     const IdSet set = ingredientIds(kind);
     ViewAnswer answer;
     switch (rows) {
     case RowCount::InStockLines:
         answer.rowCount = kind == IngredientSetKind::InStock
-                              ? inStockLineCount(lines, set)
-                              : inStockLineCount(lines, ingredientIds(IngredientSetKind::InStock));
+                              ? inStockLineCount(index, set)
+                              : inStockLineCount(index, ingredientIds(IngredientSetKind::InStock));
         break;
     case RowCount::AllDrinks:
         answer.rowCount = CountRecords(Count::Drinks);
@@ -239,7 +202,7 @@ ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount row
         break;
     }
     report(progress.setRange, answer.rowCount);
-    markDrinks(flag, drinksWithAllIngredientsIn(lines, set, answer.rowCount, progress));
+    markDrinks(flag, drinksWithAllIngredientsIn(index, set));
     answer.names = flaggedNames(flag);
     report(progress.setValue, answer.rowCount);
     return answer;

@@ -3,6 +3,7 @@
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
+#include "core/store/RecipeIndex.h"
 #include "core/store/StoreInternal.h"
 
 namespace DBLib {
@@ -101,7 +102,9 @@ qint64 nextDrinkID(Sql::Connection& db)
 // The writing steps of a new drink, inside the caller's transaction.
 SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
 {
+    const RecipeIndex::OwnWrites own;
     SavedDrink saved;
+    std::vector<qint32> ingredientIds;
     saved.id = step(QStringLiteral("Finding the new drink's number"), [&] { return nextDrinkID(db); });
     saved.name = StoredDrinkName(entry.name);
 
@@ -130,6 +133,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
         }
         step(QStringLiteral("Writing the recipe line \"%1 %2\"").arg(line.amount.trimmed(), ingredient),
              [&] { AddRecipeLine(saved.id, ingredientId, line.amount); });
+        ingredientIds.push_back(qint32(ingredientId));
     }
 
     const auto yesNo = [](bool on) { return on ? QStringLiteral("True") : QString(); };
@@ -138,6 +142,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
                  QString(), QString(), QString());
     });
     step(QStringLiteral("Working out which lists the drink belongs to"), [&] { UpdateDrinkFlags(saved.id); });
+    RecipeIndex::drinkWritten(saved.id, saved.name, std::move(ingredientIds));
     return saved;
 }
 
@@ -212,12 +217,14 @@ SavedDrink WriteNewDrink(const DrinkEntry& entry)
 SavedDrink ReplaceDrink(qint64 oldDrinkId, const DrinkEntry& entry)
 {
     Sql::Connection& db = Database();
+    const RecipeIndex::OwnWrites own;
     Sql::Transaction tx(db);
     step(QStringLiteral("Removing the old recipe"), [&] {
         db.execute(QStringLiteral("DELETE FROM Drinks WHERE ID = ?1"), {oldDrinkId});
         if (db.changes() == 0)
             throw Sql::Error(0, QStringLiteral("the drink is no longer in the recipe database"));
         db.execute(QStringLiteral("DELETE FROM DrinkInfo WHERE DrinkID = ?1"), {oldDrinkId});
+        RecipeIndex::drinkRemoved(oldDrinkId);
     });
     SavedDrink saved = writeDrink(db, entry);
     step(QStringLiteral("Saving the changes"), [&] { tx.commit(); });
@@ -251,10 +258,12 @@ bool DeleteDrink(const QString& name)
     if (id < 0)
         return false;
     Sql::Connection& db = Database();
+    const RecipeIndex::OwnWrites own;
     Sql::Transaction tx(db);
     db.execute(QStringLiteral("DELETE FROM Drinks WHERE ID = ?1"), {id});
     db.execute(QStringLiteral("DELETE FROM DrinkInfo WHERE DrinkID = ?1"), {id});
     tx.commit();
+    RecipeIndex::drinkRemoved(id);
     return true;
 }
 

@@ -409,6 +409,7 @@ Transaction::~Transaction()
 {
     if (m_done)
         return;
+    ++m_connection.m_rollbacks;
     try {
         if (m_savepoint.isEmpty()) {
             if (m_connection.inTransaction())

@@ -58,6 +58,9 @@ public:
     qint64 lastInsertRowId() const;
     int changes() const;
     bool inTransaction() const;
+    // How many transactions or savepoints of ours were rolled back on this connection: whatever a
+    // cache learned inside one of them may be wrong.
+    quint64 rollbacks() const { return m_rollbacks; }
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db.get(); }
 
@@ -101,6 +104,8 @@ private:
     };
     std::unique_ptr<sqlite3, Closer> m_db;
     QString m_path;
+    quint64 m_rollbacks = 0;
+    friend class Transaction;
     // Declared after the handle: finalized before it is closed.
     std::unordered_map<QString, Kept> m_kept;
 };

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <span>
+#include <vector>
+
+// Which ingredients each drink's recipe uses, and which drinks use each ingredient, in memory: the
+// questions asked of every drink at once (the derived flags, the bar planner) read it instead of
+// every recipe line. Built once from the open database and kept current by the store's own writes;
+// rebuilt when another program changed the file or a write of ours was rolled back.
+namespace DBLib {
+
+class RecipeIndex
+{
+public:
+    // The index of the open database, up to date. Throws Sql::Error when none is open.
+    static const RecipeIndex& current();
+
+    // The store's writes keep it current (called with the change already written).
+    static void drinkWritten(qint64 drinkId, const QString& name, std::vector<qint32> ingredientIds);
+    static void drinkRemoved(qint64 drinkId);
+    // Forgets everything; the next current() rebuilds from the file.
+    static void invalidate();
+
+    // Recipe rows written other than through the store's drink writer (a raw statement, the starter
+    // data) make the index stale; the writer marks its own writes with this guard.
+    class OwnWrites
+    {
+    public:
+        OwnWrites();
+        ~OwnWrites();
+        OwnWrites(const OwnWrites&) = delete;
+        OwnWrites& operator=(const OwnWrites&) = delete;
+    };
+    // Told of every row inserted, changed or deleted on the open database.
+    static void rowChanged(const char* table, bool updated);
+
+    // Live drinks, in ID order.
+    qsizetype drinkCount() const { return m_liveCount; }
+    template <typename F> void forEachDrink(F&& f) const
+    {
+        for (size_t slot = 0; slot < m_ids.size(); ++slot) {
+            if (m_live[slot])
+                f(m_ids[slot], ingredientsAt(slot));
+        }
+    }
+    // The ingredient IDs of a drink's recipe lines, one per line (an ingredient named twice appears
+    // twice); empty for a drink without lines or one that does not exist.
+    std::span<const qint32> ingredientsOf(qint64 drinkId) const;
+    // The drinks whose recipe uses the ingredient, each once, in ID order.
+    std::vector<qint64> drinksUsing(qint32 ingredientId) const;
+    // The drink's name as stored (decoded); empty for an unknown drink.
+    QString nameOf(qint64 drinkId) const;
+    bool contains(qint64 drinkId) const { return slotOf(drinkId) >= 0; }
+
+    // Bytes held, roughly (for the benchmark's memory figure).
+    qsizetype memoryUse() const;
+
+private:
+    void build();
+    // False when the change is not one this index can follow (then it must be rebuilt).
+    bool add(qint64 drinkId, const QString& name, const std::vector<qint32>& ingredientIds);
+    void remove(qint64 drinkId);
+    qsizetype slotOf(qint64 drinkId) const;
+    std::span<const qint32> ingredientsAt(size_t slot) const
+    {
+        return {m_lines.data() + m_offsets[slot], m_lines.data() + m_offsets[slot + 1]};
+    }
+
+    // Slots in ascending drink ID: new drinks take the highest ID plus one, so they are appended.
+    // A removed drink stays as a dead slot until the next rebuild.
+    std::vector<qint64> m_ids;
+    std::vector<bool> m_live;
+    std::vector<quint32> m_offsets{0}; // slot i's lines are m_lines[m_offsets[i] .. m_offsets[i+1])
+    std::vector<qint32> m_lines;
+    QStringList m_names;
+    qsizetype m_liveCount = 0;
+};
+
+} // namespace DBLib

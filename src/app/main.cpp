@@ -1,52 +1,33 @@
+#include "core/cli/CommandLine.h"
+#include "core/store/DataFolder.h"
 #include "gui/common/MessageBox.h"
 #include "gui/main/GlassPictures.h"
 #include "gui/main/StartupTiming.h"
 #include "gui/main/frmMain.h"
 #include "gui/main/frmSplash.h"
-#include "core/store/DBLib.h"
-#include "core/store/DataFolder.h"
-#include "core/store/StarterData.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTextStream>
 
 namespace {
 
-// Prints what the data folder's database holds, creating it first when it is missing.
-int report(const DataFolder::Choice& folder)
+void nameApplication()
 {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const QString path = DataFolder::databasePath(folder.path);
-    bool created = false;
-    try {
-        if (QFileInfo::exists(path)) {
-            DBLib::OpenRecipeDatabase(path);
-        } else {
-            StarterData::CreateStarterDatabase(path);
-            created = true;
-        }
-        out << "Data folder: " << folder.path << " (" << folder.reason << ")\n"
-            << "Recipe database: " << path << (created ? " (new, from the starter recipes)" : "") << "\n";
-        const std::pair<const char*, DBLib::Count> counts[] = {{"Drinks", DBLib::Count::Drinks},
-                                                                {"Ingredients", DBLib::Count::Ingredients},
-                                                                {"GlassTypes", DBLib::Count::GlassTypes},
-                                                                {"Tips", DBLib::Count::Tips}};
-        for (const auto& [table, what] : counts)
-            out << table << ": " << DBLib::CountRecords(what) << "\n";
-    } catch (const Sql::Error& e) {
-        err << e.message() << Qt::endl;
-        return 1;
-    } catch (const std::exception& e) {
-        err << QString::fromUtf8(e.what()) << Qt::endl;
-        return 1;
-    }
-    return 0;
+    QCoreApplication::setOrganizationName(QStringLiteral("Brimvale"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tumblerix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUMBLERIX_VERSION));
+}
+
+QStringList arguments(int argc, char* argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
 }
 
 } // namespace
@@ -55,49 +36,46 @@ int main(int argc, char* argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+
+    // Commands and the options that only print need no display.
+    if (CommandLine::IsConsoleCommand(arguments(argc, argv))) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return CommandLine::Run(QCoreApplication::arguments(), out, err);
+    }
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brimvale"));
-    QApplication::setApplicationName(QStringLiteral("Tumblerix"));
-    QApplication::setApplicationVersion(QStringLiteral(TUMBLERIX_VERSION));
+    nameApplication();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     GlassPictures::registerResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tumblerix.svg")));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tumblerix keeps your drink recipes and tells you what you can pour."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption dataDir(
-        QStringLiteral("data-dir"),
-        QStringLiteral("Keep the recipe database and the other files in <folder> (default: $%1, a database beside "
-                       "the program, or ~/.local/share/Brimvale/Tumblerix).")
-            .arg(DataFolder::EnvironmentVariable),
-        QStringLiteral("folder"));
-    const QCommandLineOption reportOnly(QStringLiteral("report"),
-                                        QStringLiteral("Print what the recipe database holds and exit."));
-    parser.addOption(dataDir);
-    parser.addOption(reportOnly);
-    parser.process(app);
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--data-dir")) {
+            ++i;
+        } else if (a.startsWith(QLatin1Char('-')) && !a.startsWith(QLatin1String("--data-dir="))) {
+            QTextStream(stderr) << "Unknown option " << a << ". See tumblerix --help." << Qt::endl;
+            return CommandLine::BadUsage;
+        }
+    }
 
-    const DataFolder::Choice folder = DataFolder::choose(QApplication::arguments(), QApplication::applicationDirPath());
+    const DataFolder::Choice folder = DataFolder::choose(args, QApplication::applicationDirPath());
     QString error;
     if (!DataFolder::ensureExists(folder.path, &error)) {
-        if (parser.isSet(reportOnly)) {
-            QTextStream(stderr) << error << Qt::endl;
-            return 1;
-        }
         MessageBox::critical(nullptr, QStringLiteral("Tumblerix"), error);
-        return 1;
+        return CommandLine::Failure;
     }
-    if (parser.isSet(reportOnly))
-        return report(folder);
 
     frmSplash splash;
     splash.show();
     QApplication::processEvents();
     frmMain window(folder.path);
     if (!window.Load(&splash))
-        return 1;
+        return CommandLine::Failure;
     // Start-up measured from outside (make bench): report the first painted list and quit.
     if (StartupTiming::requested())
         StartupTiming::exitAfterFirstPaint(&window, sinceStart);

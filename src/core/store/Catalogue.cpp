@@ -29,8 +29,9 @@ void saveList(Sql::Connection& db, IngredientList list, const QStringList& onLis
     }
 }
 
-// A group number is a whole number that fits in 16 bits; anything else names no group.
-std::optional<int> groupNumber(const QString& stored)
+} // namespace
+
+std::optional<int> SubstituteGroup(const QString& stored)
 {
     bool ok = false;
     const int value = stored.trimmed().toInt(&ok);
@@ -38,8 +39,6 @@ std::optional<int> groupNumber(const QString& stored)
         return std::nullopt;
     return value;
 }
-
-} // namespace
 
 QList<Ingredient> IngredientCatalogue()
 {
@@ -148,12 +147,12 @@ QStringList SubstitutesFor(const QString& ingredient)
     if (clicked == byId.cend() || !clicked->hasSubstituteGroup)
         return {};
     // Groups are compared as numbers, so " 3" and "03" belong with "3".
-    const std::optional<int> group = groupNumber(clicked->substitute);
+    const std::optional<int> group = SubstituteGroup(clicked->substitute);
     if (!group)
         return {};
     QStringList others;
     for (const Ingredient& other : std::as_const(byId)) {
-        if (other.hasSubstituteGroup && groupNumber(other.substitute) == group && other.name != ingredient)
+        if (other.hasSubstituteGroup && SubstituteGroup(other.substitute) == group && other.name != ingredient)
             others.append(other.name);
     }
     return others;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The ingredient catalogue with its stock and shopping-list marks and substitute groups, and the
 // bartending tips. Names and titles always travel as bound values, so quotes in them are just
 // characters.
@@ -47,6 +49,10 @@ qint64 CountRecipeLinesUsing(qint64 ingredientId);
 void SetIngredientNonAlcoholic(qint64 ingredientId, bool nonAlcoholic);
 // Deletes the ingredient when no recipe line uses it; false (nothing deleted) when one does.
 bool DeleteUnusedIngredient(qint64 ingredientId);
+
+// The substitute group a stored Substitute value names: a whole number that fits in 16 bits, blanks
+// around it allowed ("03" and " 3" name group 3); nothing for any other text.
+std::optional<int> SubstituteGroup(const QString& stored);
 
 // Ingredients that belong to a substitute group, in catalogue order.
 QStringList SubstituteIngredientNames();

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/store/Catalogue.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace DBLib {
+class RecipeIndex;
+}
+
+// What the bar is one or two bottles away from, and which bottles to buy next, for the current
+// stock. Ingredients are matched by ID and shown in the catalogue's spelling.
+namespace Planner {
+
+struct Options
+{
+    // An ingredient counts as available when another of its substitute group is in stock.
+    bool substitutes = false;
+    // Only drinks whose every ingredient is non-alcoholic (and, with substitutes, only
+    // non-alcoholic stand-ins).
+    bool nonAlcoholicOnly = false;
+    // Purchases the shopping sequence suggests at most.
+    int sequenceLength = 5;
+};
+
+struct Drink
+{
+    qint64 id = 0;
+    QString name;
+    // "<stocked> for <recipe's ingredient>" for each line a substitute makes available.
+    QStringList standIns;
+};
+
+struct Ingredient
+{
+    qint64 id = 0;
+    QString name;
+};
+
+struct OneMissing
+{
+    Ingredient ingredient;
+    QList<Drink> drinks; // in name order
+};
+
+struct TwoMissing
+{
+    Ingredient first; // the two in name order
+    Ingredient second;
+    QList<Drink> drinks;
+};
+
+struct BuyNext
+{
+    Ingredient ingredient;
+    int drinks = 0; // drinks this purchase alone makes possible
+};
+
+struct Purchase
+{
+    Ingredient ingredient;
+    int added = 0; // drinks this purchase adds to those of the purchases before it
+    int total = 0; // drinks the purchases up to this one make possible
+};
+
+struct Analysis
+{
+    int makeableNow = 0;
+    QList<BuyNext> buyNext;     // most drinks first, then by name
+    QList<Purchase> sequence;   // greedy, at most Options::sequenceLength
+    QList<OneMissing> oneMissing; // most drinks first, then by name
+    QList<TwoMissing> twoMissing; // most drinks first, then by the names
+};
+
+// The analysis of the index's recipes against the catalogue's stock marks.
+Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options);
+// The same for the open database.
+Analysis Analyse(const Options& options);
+
+// Names compared the way lists show them: letter case aside, then exactly.
+bool NameLess(const QString& a, const QString& b);
+
+} // namespace Planner

@@ -110,10 +110,10 @@ DBLib::DrinkEntry editEntry(int b, int v, const QStringList& catalogue)
     const int rows = 1 + int((h >> 8) % 14);
     for (int k = 0; k < rows; ++k) {
         const quint64 hk = mix(h + quint64(k));
-        e.lines.append({amountText(hk >> 20), catalogue.at(int(hk % quint64(catalogue.size()))), QString(), false});
+        e.lines.append({amountText(hk >> 20), catalogue.at(int(hk % quint64(catalogue.size()))), QString(), false, std::nullopt});
     }
     if ((h >> 40) % 10 == 0)
-        e.lines.append({QStringLiteral("1 pinch"), QStringLiteral("Novelty %1 %2").arg(b).arg(v), QString(), false});
+        e.lines.append({QStringLiteral("1 pinch"), QStringLiteral("Novelty %1 %2").arg(b).arg(v), QString(), false, std::nullopt});
     if ((h >> 48) % 17 != 0)
         e.description = QStringLiteral("Version %1 of drink %2.\nShake \"hard\" & strain < 5 s; 100% 🍸").arg(v).arg(b);
     return e;

@@ -26,7 +26,7 @@ AddRecordsResult AddNewRecordsToDatabase(const QList<ExchangeDrink>& drinks)
         entry.glassType = *glass;
         entry.description = drink.directions;
         for (const ExchangeIngredient& line : drink.ingredients)
-            entry.lines.append({line.amount, line.type, line.substitute, line.noAlcohol});
+            entry.lines.append({line.amount, line.type, line.substitute, line.noAlcohol, std::nullopt});
         try {
             result.ingredientsCreated += int(DBLib::WriteNewDrink(entry).newIngredients.size());
         } catch (const Sql::Error& e) {

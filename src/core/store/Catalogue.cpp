@@ -43,8 +43,10 @@ std::optional<int> SubstituteGroup(const QString& stored)
 QList<Ingredient> IngredientCatalogue()
 {
     QList<Ingredient> catalogue;
-    Sql::Statement select(Database(), QStringLiteral("SELECT ID, Ingredient, Substitute, NonAlcohol, CurrentStock, "
-                                                     "ShoppingList FROM Ingredients ORDER BY Ingredient, ID"));
+    Sql::Statement select(Database(), QStringLiteral("SELECT i.ID, i.Ingredient, i.Substitute, i.NonAlcohol, i.CurrentStock, "
+                                                     "i.ShoppingList, s.Abv FROM Ingredients i "
+                                                     "LEFT JOIN IngredientStrength s ON s.IngredientID = i.ID "
+                                                     "ORDER BY i.Ingredient, i.ID"));
     while (select.step()) {
         Ingredient ingredient;
         ingredient.id = select.int64(0);
@@ -55,6 +57,8 @@ QList<Ingredient> IngredientCatalogue()
         ingredient.nonAlcoholic = select.int64(3) == 1;
         ingredient.inStock = select.int64(4) == 1;
         ingredient.onShoppingList = select.int64(5) == 1;
+        if (!select.isNull(6))
+            ingredient.strength = select.real(6);
         catalogue.append(ingredient);
     }
     return catalogue;
@@ -123,8 +127,20 @@ bool DeleteUnusedIngredient(qint64 ingredientId)
     if (CountRecipeLinesUsing(ingredientId) != 0)
         return false;
     db.execute(QStringLiteral("DELETE FROM Ingredients WHERE ID = ?1"), {ingredientId});
+    db.execute(QStringLiteral("DELETE FROM IngredientStrength WHERE IngredientID = ?1"), {ingredientId});
     tx.commit();
     return true;
+}
+
+void SetIngredientStrength(qint64 ingredientId, std::optional<double> abv)
+{
+    if (abv && !(*abv >= 0 && *abv <= 100))
+        throw Sql::Error(0, QStringLiteral("A strength is a percentage from 0 to 100, not %1.").arg(*abv));
+    if (abv)
+        Database().execute(QStringLiteral("INSERT OR REPLACE INTO IngredientStrength (IngredientID, Abv) VALUES (?1, ?2)"),
+                           {ingredientId, *abv});
+    else
+        Database().execute(QStringLiteral("DELETE FROM IngredientStrength WHERE IngredientID = ?1"), {ingredientId});
 }
 
 QStringList SubstituteIngredientNames()

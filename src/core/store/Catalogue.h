@@ -22,6 +22,7 @@ struct Ingredient
     bool nonAlcoholic = false;
     bool inStock = false;
     bool onShoppingList = false;
+    std::optional<double> strength; // percent alcohol by volume; nothing when unknown
 };
 
 // The one reader of the catalogue: every row in name order (letter case aside), then by ID.
@@ -49,6 +50,8 @@ qint64 CountRecipeLinesUsing(qint64 ingredientId);
 void SetIngredientNonAlcoholic(qint64 ingredientId, bool nonAlcoholic);
 // Deletes the ingredient when no recipe line uses it; false (nothing deleted) when one does.
 bool DeleteUnusedIngredient(qint64 ingredientId);
+// Sets the ingredient's strength (0 to 100 percent alcohol by volume), or forgets it.
+void SetIngredientStrength(qint64 ingredientId, std::optional<double> abv);
 
 // The substitute group a stored Substitute value names: a whole number that fits in 16 bits, blanks
 // around it allowed ("03" and " 3" name group 3); nothing for any other text.

@@ -155,6 +155,7 @@ void OpenRecipeDatabase(const QString& path)
         if (db->scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toLongLong() == 0)
             db->exec(QStringLiteral("INSERT INTO Settings (CurrentStockUpdate, NonAlcoholicUpdate, "
                                     "CurrentStockNonAlcoholicUpdate) VALUES (0, 0, 0)"));
+        Schema::upgrade(*db);
         Schema::addMissingIndexes(*db);
     } catch (const Sql::Error& e) {
         throw openFailure(path, e);

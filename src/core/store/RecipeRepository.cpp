@@ -1,5 +1,6 @@
 #include "core/store/RecipeRepository.h"
 
+#include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
@@ -74,8 +75,9 @@ std::optional<Drink> readDrink(Sql::Statement& row)
     drink.submitted = row.int64(6) != 0;
 
     Sql::Connection::Lease lines(Database(),
-                                 QStringLiteral("SELECT l.Amount, l.IngID, i.ID, i.Ingredient, i.NonAlcohol, i.Substitute "
-                                                "FROM DrinkInfo l LEFT JOIN Ingredients i ON i.ID = l.IngID "
+                                 QStringLiteral("SELECT l.Amount, l.IngID, i.ID, i.Ingredient, i.NonAlcohol, i.Substitute, "
+                                                "s.Abv FROM DrinkInfo l LEFT JOIN Ingredients i ON i.ID = l.IngID "
+                                                "LEFT JOIN IngredientStrength s ON s.IngredientID = l.IngID "
                                                 "WHERE l.DrinkID = ?1 ORDER BY l.rowid"));
     lines->bind(1, drink.id);
     while (lines->step()) {
@@ -86,6 +88,8 @@ std::optional<Drink> readDrink(Sql::Statement& row)
         line.ingredient = lines->text(3);
         line.nonAlcoholic = !lines->isNull(4) && lines->int64(4) == 1;
         line.substitute = lines->text(5);
+        if (!lines->isNull(6))
+            line.strength = lines->real(6);
         drink.lines.append(line);
     }
     return drink;
@@ -128,6 +132,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
             step(QStringLiteral("Adding the ingredient \"%1\" to the catalogue").arg(ingredient), [&] {
                 ingredientId = AddIngredient(ingredient, line.substitute,
                                              line.nonAlcoholic ? QStringLiteral("True") : QStringLiteral("False"));
+                SetIngredientStrength(ingredientId, line.strength);
                 saved.newIngredients.append(GetIngredientName(ingredientId));
             });
         }

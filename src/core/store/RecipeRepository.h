@@ -25,6 +25,7 @@ struct RecipeLine
     bool ingredientMissing = false;
     bool nonAlcoholic = false;
     QString substitute;
+    std::optional<double> strength; // the ingredient's, when known
 };
 
 // A line as the recipe display and the printouts show it: the amount, a blank and the ingredient
@@ -71,6 +72,7 @@ struct DrinkEntry
         // Used only when the ingredient is new to the catalogue.
         QString substitute;
         bool nonAlcoholic = false;
+        std::optional<double> strength;
     };
 
     QString name; // stored as StoredDrinkName

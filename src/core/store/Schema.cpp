@@ -1,5 +1,8 @@
 #include "core/store/Schema.h"
 
+#include "core/store/StarterContent.h"
+
+#include <QFile>
 #include <QStringList>
 
 namespace Schema {
@@ -63,6 +66,39 @@ CREATE TABLE Tips (
 );
 )SQL";
 
+// Added after the first release, in a table of its own: earlier versions read the file as before
+// (they never look at it), and a file of theirs gains it once, when it is first opened here.
+const char* const StrengthTable = R"SQL(
+CREATE TABLE IngredientStrength (
+    IngredientID INTEGER PRIMARY KEY NOT NULL,
+    Abv REAL NOT NULL CHECK (Abv >= 0 AND Abv <= 100)
+);
+)SQL";
+
+bool hasTable(Sql::Connection& db, const QString& table)
+{
+    return db.scalar(QStringLiteral("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE"),
+                     {table})
+        .isValid();
+}
+
+// A copy of the whole file as it is now, beside it; made before the layout changes so the user
+// can go back. Written under a temporary name and renamed, so a copy by that name is always whole.
+void keepCopy(Sql::Connection& db, const QString& copyPath)
+{
+    const QString part = copyPath + QStringLiteral(".part");
+    QFile::remove(part);
+    db.execute(QStringLiteral("VACUUM INTO ?1"), {part});
+    QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::remove(copyPath);
+    if (!QFile::rename(part, copyPath)) {
+        QFile::remove(part);
+        throw Sql::Error(0, QStringLiteral("A copy of the recipe database could not be kept as %1; the database "
+                                           "was not changed.")
+                                .arg(copyPath));
+    }
+}
+
 // The list views read the drinks of one flag in name order. With these indexes that is a short
 // range of an index instead of a pass over every drink with its directions; files made before them
 // get them when they are opened.
@@ -80,6 +116,7 @@ void create(Sql::Connection& db)
 {
     Sql::Transaction tx(db);
     db.exec(QString::fromUtf8(CreateStatements));
+    db.exec(QString::fromUtf8(StrengthTable));
     db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Version));
     tx.commit();
 }
@@ -127,6 +164,29 @@ void addMissingIndexes(Sql::Connection& db)
     for (const QString& statement : missing)
         db.exec(statement);
     tx.commit();
+}
+
+bool upgrade(Sql::Connection& db)
+{
+    if (hasTable(db, QStringLiteral("IngredientStrength")))
+        return false;
+    const QList<StarterData::Ingredient> knownStrengths = StarterData::builtIn().ingredients;
+    keepCopy(db, db.path() + QStringLiteral(".bak-%1").arg(Revision - 1));
+    Sql::Transaction tx(db);
+    db.exec(QString::fromUtf8(StrengthTable));
+    // Ingredients the starter catalogue knows get its strength; others stay unknown.
+    Sql::Statement seed(db, QStringLiteral("INSERT OR IGNORE INTO IngredientStrength (IngredientID, Abv) "
+                                           "SELECT ID, ?1 FROM Ingredients WHERE Ingredient = ?2"));
+    for (const StarterData::Ingredient& known : knownStrengths) {
+        if (!known.strength)
+            continue;
+        seed.reset();
+        seed.bind(1, QVariant(*known.strength));
+        seed.bind(2, known.name);
+        seed.run();
+    }
+    tx.commit();
+    return true;
 }
 
 } // namespace Schema

@@ -299,7 +299,7 @@ QList<DBLib::DrinkEntry::Line> RecipeWindow::VisibleRows() const
 {
     QList<DBLib::DrinkEntry::Line> rows;
     for (int i = 0; i < RowCount; ++i)
-        rows.append({txtAmount[size_t(i)]->text(), cmbIngredient[size_t(i)]->currentText(), QString(), false});
+        rows.append({txtAmount[size_t(i)]->text(), cmbIngredient[size_t(i)]->currentText(), QString(), false, std::nullopt});
     return rows;
 }
 

@@ -53,7 +53,7 @@ void frmModifyDrink::LoadDrink()
     for (qsizetype r = 0; r < stored->lines.size(); ++r) {
         const DBLib::RecipeLine& row = stored->lines.at(r);
         if (r >= RowCount) {
-            m_hiddenRows.append({row.amount, row.ingredient, row.substitute, row.nonAlcoholic});
+            m_hiddenRows.append({row.amount, row.ingredient, row.substitute, row.nonAlcoholic, row.strength});
             continue;
         }
         txtAmount[size_t(r)]->setText(row.amount);

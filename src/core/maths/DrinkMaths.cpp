@@ -1,0 +1,98 @@
+#include "core/maths/DrinkMaths.h"
+
+#include "core/store/RecipeRepository.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace Maths {
+
+QString MethodName(Method method)
+{
+    switch (method) {
+    case Method::Shake:
+        return QStringLiteral("shaken");
+    case Method::Stir:
+        return QStringLiteral("stirred");
+    case Method::Blend:
+        return QStringLiteral("blended");
+    case Method::Layer:
+        return QStringLiteral("layered");
+    case Method::Build:
+        return QStringLiteral("built");
+    case Method::None:
+        return QStringLiteral("no method");
+    }
+    Q_UNREACHABLE();
+}
+
+double Dilution(Method method)
+{
+    switch (method) {
+    case Method::Shake:
+    case Method::Blend:
+        return 0.25;
+    case Method::Stir:
+        return 0.20;
+    case Method::Build:
+        return 0.10;
+    case Method::Layer:
+    case Method::None:
+        return 0.0;
+    }
+    Q_UNREACHABLE();
+}
+
+Method MethodOf(const QString& directions)
+{
+    if (directions.trimmed().isEmpty())
+        return Method::None;
+    // Words that begin so: "Shake", "shaken", "stirring", "blended", "layer", "built", "pour", "top".
+    const std::pair<Method, const char*> words[] = {
+        {Method::Shake, "shak"}, {Method::Stir, "stir"},   {Method::Blend, "blend"}, {Method::Layer, "layer"},
+        {Method::Build, "buil"}, {Method::Build, "pour"}, {Method::Build, "top"},
+    };
+    for (const auto& [method, start] : words) {
+        const QRegularExpression word(QStringLiteral("\\b%1").arg(QLatin1String(start)),
+                                      QRegularExpression::CaseInsensitiveOption);
+        if (word.match(directions).hasMatch())
+            return method;
+    }
+    return Method::Build;
+}
+
+DrinkMaths Compute(const DBLib::Drink& drink, const Settings& settings)
+{
+    DrinkMaths maths;
+    for (const DBLib::RecipeLine& line : drink.lines) {
+        LineMaths lm;
+        lm.amount = ParseAmount(line.amount);
+        lm.strength = line.strength;
+        if (lm.amount.hasVolume()) {
+            lm.ml = lm.amount.millilitres(settings.partMl);
+            maths.volumeMl += *lm.ml;
+            if (line.strength)
+                maths.alcoholMl += *lm.ml * *line.strength / 100.0;
+            else
+                maths.approximate = true;
+        } else {
+            maths.approximate = true;
+        }
+        maths.lines.append(lm);
+    }
+    maths.method = MethodOf(drink.description);
+    if (maths.volumeMl > 0) {
+        maths.abv = 100.0 * maths.alcoholMl / maths.volumeMl;
+        maths.abvServed = *maths.abv / (1.0 + Dilution(maths.method));
+        maths.standardDrinks = maths.alcoholMl * EthanolDensity / double(int(settings.standard));
+    }
+    return maths;
+}
+
+QString OneDecimal(double value)
+{
+    return QString::number(std::round(value * 10.0) / 10.0, 'f', 1);
+}
+
+} // namespace Maths

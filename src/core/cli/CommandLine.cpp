@@ -1,5 +1,7 @@
 #include "core/cli/CommandLine.h"
 
+#include "core/formats/Importer.h"
+#include "core/maths/DrinkMaths.h"
 #include "core/planner/BarPlanner.h"
 #include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
@@ -10,6 +12,7 @@
 #include "core/store/StarterData.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,8 +26,8 @@ namespace CommandLine {
 
 namespace {
 
-const QStringList Subcommands = {QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("plan"),
-                                 QStringLiteral("stock")};
+const QStringList Subcommands = {QStringLiteral("list"),  QStringLiteral("show"),   QStringLiteral("plan"),
+                                 QStringLiteral("stock"), QStringLiteral("import"), QStringLiteral("export")};
 
 // Thrown for arguments that make no sense; the message says which and how they go.
 struct UsageError
@@ -78,6 +81,13 @@ struct Context
     QTextStream& err;
     DataFolder::Choice folder;
 };
+
+Maths::Settings MathsSettings()
+{
+    Maths::Settings settings;
+    settings.standard = Maths::StandardDrinkPreference();
+    return settings;
+}
 
 // Opens the data folder's database, creating it from the starter recipes when there is none.
 // Returns whether it did so.
@@ -177,16 +187,30 @@ int show(Context& c, Arguments& a)
         c.err << QStringLiteral("There is no drink named \"%1\".").arg(name) << Qt::endl;
         return Failure;
     }
+    const Maths::DrinkMaths maths = Maths::Compute(*drink, MathsSettings());
     if (json) {
         QJsonArray lines;
-        for (const DBLib::RecipeLine& line : drink->lines) {
-            lines.append(QJsonObject{{QStringLiteral("amount"), line.amount},
-                                     {QStringLiteral("ingredient"), line.ingredient}});
+        for (qsizetype i = 0; i < drink->lines.size(); ++i) {
+            const DBLib::RecipeLine& line = drink->lines.at(i);
+            QJsonObject l{{QStringLiteral("amount"), line.amount}, {QStringLiteral("ingredient"), line.ingredient}};
+            if (const std::optional<double> ml = maths.lines.at(i).ml)
+                l.insert(QStringLiteral("ml"), *ml);
+            if (line.strength)
+                l.insert(QStringLiteral("strength"), *line.strength);
+            lines.append(l);
         }
-        printJson(c.out, QJsonObject{{QStringLiteral("name"), drink->name},
-                                     {QStringLiteral("glass"), drink->glassName},
-                                     {QStringLiteral("directions"), drink->description},
-                                     {QStringLiteral("lines"), lines}});
+        QJsonObject object{{QStringLiteral("name"), drink->name},
+                           {QStringLiteral("glass"), drink->glassName},
+                           {QStringLiteral("directions"), drink->description},
+                           {QStringLiteral("lines"), lines},
+                           {QStringLiteral("volumeMl"), maths.volumeMl},
+                           {QStringLiteral("method"), Maths::MethodName(maths.method)}};
+        if (maths.abv) {
+            object.insert(QStringLiteral("abv"), *maths.abv);
+            object.insert(QStringLiteral("abvServed"), *maths.abvServed);
+            object.insert(QStringLiteral("standardDrinks"), *maths.standardDrinks);
+        }
+        printJson(c.out, object);
         return Success;
     }
     c.out << drink->name << '\n' << drink->glassName << "\n\n";
@@ -194,6 +218,76 @@ int show(Context& c, Arguments& a)
         c.out << "  " << DBLib::RecipeLineText(line) << '\n';
     if (!drink->description.isEmpty())
         c.out << '\n' << drink->description << '\n';
+    if (maths.abv)
+        c.out << '\n' << Maths::Summary(maths, MathsSettings()) << '\n';
+    return Success;
+}
+
+int importFiles(Context& c, Arguments& a)
+{
+    QStringList paths;
+    while (!a.empty())
+        paths << a.take();
+    if (paths.isEmpty())
+        throw UsageError{QStringLiteral("import needs at least one file or folder.")};
+    for (const QString& path : std::as_const(paths)) {
+        if (!QFileInfo::exists(path)) {
+            c.err << QStringLiteral("%1 does not exist.").arg(path) << Qt::endl;
+            return Failure;
+        }
+    }
+    openDatabase(c.folder);
+    const Formats::ImportSummary summary = Formats::Import(paths);
+    c.out << summary.text() << '\n';
+    for (const Formats::FileResult& f : summary.files) {
+        if (!f.error.isEmpty())
+            return Failure;
+    }
+    return Success;
+}
+
+int exportFiles(Context& c, Arguments& a)
+{
+    Formats::Format format = Formats::Format::BarAssistantJson;
+    QStringList names;
+    QString output;
+    while (!a.empty()) {
+        if (const auto f = a.takeValue(QStringLiteral("--format"))) {
+            const std::map<QString, Formats::Format> formats = {{QStringLiteral("json"), Formats::Format::BarAssistantJson},
+                                                                 {QStringLiteral("csv"), Formats::Format::Csv},
+                                                                 {QStringLiteral("xml"), Formats::Format::ExchangeXml}};
+            const auto found = formats.find(f->toLower());
+            if (found == formats.end())
+                throw UsageError{QStringLiteral("--format must be json, csv or xml, not \"%1\".").arg(*f)};
+            format = found->second;
+        } else if (const auto n = a.takeValue(QStringLiteral("--drink"))) {
+            names << *n;
+        } else if (const auto o = a.takeValue(QStringLiteral("--output"))) {
+            output = *o;
+        } else {
+            throw UsageError{QStringLiteral("export takes no argument \"%1\".").arg(a.first())};
+        }
+    }
+    openDatabase(c.folder);
+    if (!output.isEmpty()) {
+        QString error;
+        if (!Formats::Export(output, format, names, &error)) {
+            c.err << error << Qt::endl;
+            return Failure;
+        }
+        return Success;
+    }
+    QStringList unknown;
+    const QByteArray bytes = Formats::ExportBytes(format, names, &unknown);
+    if (!unknown.isEmpty()) {
+        c.err << QStringLiteral("No drink is named %1; nothing was written.").arg(unknown.join(QStringLiteral(", ")))
+              << Qt::endl;
+        return Failure;
+    }
+    c.out.flush();
+    QFile standardOutput;
+    if (standardOutput.open(stdout, QIODevice::WriteOnly))
+        standardOutput.write(bytes);
     return Success;
 }
 
@@ -355,6 +449,11 @@ QString HelpText()
         "  stock add NAME...\n"
         "  stock remove NAME...\n"
         "                   put ingredients in stock or take them out\n"
+        "  import FILE|FOLDER...\n"
+        "                   add the recipes of Bar Assistant JSON, CSV or drink exchange files\n"
+        "                   (folders are searched for .json, .csv and .xml files)\n"
+        "  export [--format json|csv|xml] [--drink NAME]... [--output FILE]\n"
+        "                   write the named drinks (all without --drink) to FILE or standard output\n"
         "\n"
         "Exit status: 0 on success, 1 on a failure, 2 on bad usage.\n");
 }
@@ -404,6 +503,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return plan(c, a);
         if (command == QLatin1String("stock"))
             return stock(c, a);
+        if (command == QLatin1String("import"))
+            return importFiles(c, a);
+        if (command == QLatin1String("export"))
+            return exportFiles(c, a);
         err << "Unknown command " << command << ". See tumblerix --help." << Qt::endl;
         return BadUsage;
     } catch (const UsageError& e) {

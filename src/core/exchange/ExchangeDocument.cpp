@@ -218,22 +218,31 @@ QString HTMLEncodeEx(const QString& text, bool hrefEncode, const QString& ampCha
 
 QString WriteDrinkDocument(const ExchangeDrink& drink)
 {
+    return WriteDrinksDocument({drink});
+}
+
+QString WriteDrinksDocument(const QList<ExchangeDrink>& drinks)
+{
     const QString amp = QStringLiteral("&");
     QString doc = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" ?>");
-    doc += QLatin1String("<drinks><drink>");
-    doc += element("name", XMLEncodeEx(drink.name, false, amp));
-    doc += element("directions", XMLEncodeEx(drink.directions, false, amp));
-    doc += element("glassType", drink.glassType);
-    doc += QLatin1String("<ingredients>");
-    for (const ExchangeIngredient& line : drink.ingredients) {
-        doc += QLatin1String("<ingredient>");
-        doc += element("amount", XMLEncodeEx(line.amount, false, amp));
-        doc += element("type", XMLEncodeEx(line.type, false, amp));
-        doc += element("noAlcohol", line.noAlcohol ? QStringLiteral("Y") : QStringLiteral("N"));
-        doc += element("substitute", line.substitute);
-        doc += QLatin1String("</ingredient>");
+    doc += QLatin1String("<drinks>");
+    for (const ExchangeDrink& drink : drinks) {
+        doc += QLatin1String("<drink>");
+        doc += element("name", XMLEncodeEx(drink.name, false, amp));
+        doc += element("directions", XMLEncodeEx(drink.directions, false, amp));
+        doc += element("glassType", drink.glassType);
+        doc += QLatin1String("<ingredients>");
+        for (const ExchangeIngredient& line : drink.ingredients) {
+            doc += QLatin1String("<ingredient>");
+            doc += element("amount", XMLEncodeEx(line.amount, false, amp));
+            doc += element("type", XMLEncodeEx(line.type, false, amp));
+            doc += element("noAlcohol", line.noAlcohol ? QStringLiteral("Y") : QStringLiteral("N"));
+            doc += element("substitute", line.substitute);
+            doc += QLatin1String("</ingredient>");
+        }
+        doc += QLatin1String("</ingredients></drink>");
     }
-    doc += QLatin1String("</ingredients></drink></drinks>");
+    doc += QLatin1String("</drinks>");
     return doc;
 }
 

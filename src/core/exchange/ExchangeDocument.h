@@ -54,6 +54,8 @@ QString HTMLEncodeEx(const QString& text, bool hrefEncode = false,
 // The one-line document for one drink, byte for byte as the exchange expects it. Name, directions,
 // amounts and ingredient names are encoded; glassType and substitute are written as they are.
 QString WriteDrinkDocument(const ExchangeDrink& drink);
+// The same document for several drinks, in order.
+QString WriteDrinksDocument(const QList<ExchangeDrink>& drinks);
 
 // Reads a drink document. The root's child elements are the drinks, in order. Each needs "name"
 // (not blank), "directions", "glassType" (a 16-bit whole number) and "ingredients"; each child of

@@ -1,5 +1,6 @@
 #include "core/maths/DrinkMaths.h"
 
+#include "core/store/ModuleRegistry.h"
 #include "core/store/RecipeRepository.h"
 
 #include <QRegularExpression>
@@ -88,6 +89,53 @@ DrinkMaths Compute(const DBLib::Drink& drink, const Settings& settings)
         maths.standardDrinks = maths.alcoholMl * EthanolDensity / double(int(settings.standard));
     }
     return maths;
+}
+
+StandardDrink StandardDrinkPreference()
+{
+    switch (ModuleRegistry::ReadNumber(ModuleRegistry::StandardDrinkGrams).value_or(14)) {
+    case 8:
+        return StandardDrink::UK;
+    case 10:
+        return StandardDrink::Australia;
+    default:
+        return StandardDrink::US;
+    }
+}
+
+bool OuncesFirstPreference()
+{
+    return ModuleRegistry::ReadText(ModuleRegistry::UnitsFirst).trimmed() == QLatin1String("oz");
+}
+
+QString StandardDrinkName(StandardDrink standard)
+{
+    switch (standard) {
+    case StandardDrink::US:
+        return QStringLiteral("US 14 g");
+    case StandardDrink::UK:
+        return QStringLiteral("UK 8 g");
+    case StandardDrink::Australia:
+        return QStringLiteral("Australia 10 g");
+    }
+    Q_UNREACHABLE();
+}
+
+QString Summary(const DrinkMaths& maths, const Settings& settings, bool ouncesFirst)
+{
+    if (!maths.abv)
+        return QString();
+    const QString ml = OneDecimal(maths.volumeMl) + QStringLiteral(" ml");
+    const QString oz = OneDecimal(maths.volumeOunces()) + QStringLiteral(" oz");
+    QString text = (maths.approximate ? QStringLiteral("About ") : QString()) +
+                   (ouncesFirst ? oz + QStringLiteral(" (") + ml : ml + QStringLiteral(" (") + oz) +
+                   QStringLiteral("), ") + OneDecimal(*maths.abv) + QStringLiteral(" % ABV");
+    if (maths.method != Method::None)
+        text += QStringLiteral("; ") + MethodName(maths.method) + QStringLiteral(": ") + OneDecimal(*maths.abvServed) +
+                QStringLiteral(" % as served");
+    text += QStringLiteral("; ") + OneDecimal(*maths.standardDrinks) + QStringLiteral(" standard drinks (") +
+            StandardDrinkName(settings.standard) + QLatin1Char(')');
+    return text;
 }
 
 QString OneDecimal(double value)

@@ -72,6 +72,16 @@ struct DrinkMaths
 
 DrinkMaths Compute(const DBLib::Drink& drink, const Settings& settings = {});
 
+// The standard drink size and the unit shown first, as the preferences say (US and ml by default).
+StandardDrink StandardDrinkPreference();
+bool OuncesFirstPreference();
+QString StandardDrinkName(StandardDrink standard);
+
+// The figures in one line, as the recipe display and the print-outs show them:
+// "About 177.5 ml (6.0 oz), 13.3 % ABV; built: 12.1 % as served; 1.3 standard drinks (US 14 g)".
+// "About" when a line was left out; empty when no line has a volume.
+QString Summary(const DrinkMaths& maths, const Settings& settings, bool ouncesFirst = false);
+
 // One decimal, as the figures are shown ("12.5").
 QString OneDecimal(double value);
 

@@ -22,6 +22,11 @@ inline const QString TextListBox = QStringLiteral("TextListBox");
 inline const QString Title = QStringLiteral("Title");
 inline const QString NeverAsk = QStringLiteral("neverAsk");
 inline const QString LastUpdate = QStringLiteral("lastUpdate");
+// Added later: grams of ethanol in a standard drink ("14", "8" or "10"), the unit shown first
+// ("ml" or "oz"), and whether substitutes count as stock ("1" or "0").
+inline const QString StandardDrinkGrams = QStringLiteral("standardDrinkGrams");
+inline const QString UnitsFirst = QStringLiteral("unitsFirst");
+inline const QString CountSubstitutes = QStringLiteral("countSubstitutes");
 
 // The colours of the default scheme that do not come from the desktop's palette.
 inline constexpr qint64 DefaultBackground = 16777215; // white

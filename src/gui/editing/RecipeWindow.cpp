@@ -3,6 +3,7 @@
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
+#include "core/formats/Glasses.h"
 #include "core/store/Catalogue.h"
 #include "core/store/Lib.h"
 #include "core/store/Sqlite.h"
@@ -49,34 +50,7 @@ const QString DescriptionHeader = QStringLiteral("Description");
 
 const QStringList& RecipeWindow::GlassNames()
 {
-    static const QStringList names = {
-        QStringLiteral("Beer Mug"),
-        QStringLiteral("Beer Pilsner"),
-        QStringLiteral("Brandy Snifter"),
-        QStringLiteral("Champagne Glass"),
-        QStringLiteral("Cocktail Glass"),
-        QStringLiteral("Collins Glass"),
-        QStringLiteral("Cordial Glass"),
-        QStringLiteral("Coupette Glass"),
-        QStringLiteral("Fish Bowl"),
-        QStringLiteral("Highball Glass"),
-        QStringLiteral("Hurricane Glass"),
-        QStringLiteral("Irish Coffee Cup"),
-        QStringLiteral("Margarita Glass"),
-        QStringLiteral("Mason Jar"),
-        QStringLiteral("Old Fashioned Glass"),
-        QStringLiteral("Parfait Glass"),
-        QStringLiteral("Pitcher"),
-        QStringLiteral("Pousse-Cafe Cup"),
-        QStringLiteral("Punch Bowl"),
-        QStringLiteral("Red Wine Glass"),
-        QStringLiteral("Sherry Glass"),
-        QStringLiteral("Shot Glass"),
-        QStringLiteral("Unknown Glass"),
-        QStringLiteral("Whiskey Sour Glass"),
-        QStringLiteral("White Wine Glass"),
-    };
-    return names;
+    return Formats::StandardGlassNames();
 }
 
 RecipeWindow::RecipeWindow(QWidget* parent, const MainWindowLink& link, const QString& caption,

@@ -403,7 +403,7 @@ void AddDrink(qint64 id, const QString& name, int glassType, const QString& desc
                            "COALESCE(?6, 0), COALESCE(?7, 0), COALESCE(?8, 0), COALESCE(?9, 0))"),
             params);
     } catch (const Sql::Error& e) {
-        if ((e.code() & 0xFF) == SQLITE_CONSTRAINT) {
+        if (e.code() == SQLITE_CONSTRAINT_UNIQUE || e.code() == SQLITE_CONSTRAINT_PRIMARYKEY) {
             if (Database().scalar(QStringLiteral("SELECT 1 FROM Drinks WHERE Name = ?1"), {storedName}).isValid())
                 throw Sql::Error(e.code(), QStringLiteral("A drink named \"%1\" already exists.").arg(name), e.statement());
             throw Sql::Error(e.code(), QStringLiteral("A drink with the number %1 already exists.").arg(id), e.statement());

@@ -1,0 +1,216 @@
+#include "TestSupport.h"
+
+#include "core/planner/BarPlanner.h"
+#include "core/store/Catalogue.h"
+#include "core/store/DBLib.h"
+#include "core/store/Lib.h"
+#include "core/store/RecipeIndex.h"
+#include "core/store/RecipeRepository.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Planner;
+
+namespace {
+
+void stock(std::initializer_list<const char*> names)
+{
+    QStringList list;
+    for (const char* n : names)
+        list << QString::fromUtf8(n);
+    DBLib::SaveCurrentStock(list, true);
+}
+
+void addIngredient(const char* name, bool nonAlcoholic, const char* group = "")
+{
+    DBLib::AddIngredient(QString::fromUtf8(name), QString::fromUtf8(group),
+                         nonAlcoholic ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+QStringList names(const QList<Planner::Drink>& drinks)
+{
+    QStringList out;
+    for (const Planner::Drink& d : drinks)
+        out << d.name;
+    return out;
+}
+
+// The index as the drinks and lines in the file say, for comparing with one kept up to date.
+QStringList describe(const DBLib::RecipeIndex& index)
+{
+    QStringList out;
+    index.forEachDrink([&](qint64 id, std::span<const qint32> lines) {
+        QList<qint32> sorted(lines.begin(), lines.end());
+        std::sort(sorted.begin(), sorted.end());
+        QStringList ids;
+        for (const qint32 i : sorted)
+            ids << QString::number(i);
+        out << QStringLiteral("%1 %2: %3").arg(id).arg(index.nameOf(id), ids.join(QLatin1Char(',')));
+    });
+    return out;
+}
+
+} // namespace
+
+class TestPlanner : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDataFolder> m_folder;
+
+private Q_SLOTS:
+    // The small bar: Gin, Dry Vermouth, Lime Juice, Orange Juice and Ginger Ale in stock; Grenadine,
+    // Vodka and Sugar Syrup not (the first two of each pair non-alcoholic as the fixture says).
+    void init()
+    {
+        m_folder = std::make_unique<TestDataFolder>();
+        m_folder->createSmallDatabase();
+        addIngredient("Lemon Juice", true, "7");
+        DBLib::Database().exec(QStringLiteral("UPDATE Ingredients SET Substitute = '7' WHERE Ingredient = 'Lime Juice'"));
+        addIngredient("Tequila", false);
+        addIngredient("Bitters", false); // in no drink
+        addTestDrink(QStringLiteral("Gimlet"), {{"2 oz", "Gin"}, {"1 oz", "Sugar Syrup"}, {"1 oz", "Lime Juice"}});
+        addTestDrink(QStringLiteral("Sweet Gin"), {{"2 oz", "Gin"}, {"1 oz", "Sugar Syrup"}});
+        addTestDrink(QStringLiteral("Screwdriver"), {{"2 oz", "Vodka"}, {"4 oz", "Orange Juice"}});
+        addTestDrink(QStringLiteral("Sunrise"), {{"2 oz", "Tequila"}, {"4 oz", "Orange Juice"}, {"1 dash", "Grenadine"}});
+        addTestDrink(QStringLiteral("Lemon Fizz"), {{"1 oz", "Lemon Juice"}, {"4 oz", "Ginger Ale"}});
+        addTestDrink(QStringLiteral("Shirley"), {{"4 oz", "Ginger Ale"}, {"1 dash", "Grenadine"}});
+        addTestDrink(QStringLiteral("Pink Lemonade"), {{"1 oz", "Lemon Juice"}, {"1 dash", "Grenadine"}});
+        addTestDrink(QStringLiteral("Gin Neat"), {{"2 oz", "Gin"}});
+        DBLib::Database().exec(QStringLiteral("INSERT INTO Drinks (ID, Name, GlassType) VALUES (99, '%1', 1)")
+                                   .arg(Lib::EncodeText(QStringLiteral("EMPTY GLASS"))));
+    }
+    void cleanup() { m_folder.reset(); }
+
+    void groupsAndRanking()
+    {
+        const Analysis a = Analyse({});
+        QCOMPARE(a.makeableNow, 1); // GIN NEAT
+        // Sugar Syrup completes two (ties broken by name: Grenadine before Lemon Juice).
+        QCOMPARE(a.oneMissing.size(), 4);
+        QCOMPARE(a.oneMissing.at(0).ingredient.name, QStringLiteral("Sugar Syrup"));
+        QCOMPARE(names(a.oneMissing.at(0).drinks), (QStringList{QStringLiteral("GIMLET"), QStringLiteral("SWEET GIN")}));
+        QCOMPARE(a.oneMissing.at(1).ingredient.name, QStringLiteral("Grenadine"));
+        QCOMPARE(a.oneMissing.at(2).ingredient.name, QStringLiteral("Lemon Juice"));
+        QCOMPARE(a.oneMissing.at(3).ingredient.name, QStringLiteral("Vodka"));
+        QCOMPARE(a.buyNext.first().ingredient.name, QStringLiteral("Sugar Syrup"));
+        QCOMPARE(a.buyNext.first().drinks, 2);
+        QCOMPARE(a.buyNext.size(), a.oneMissing.size());
+        // Two missing, named in name order.
+        QCOMPARE(a.twoMissing.size(), 2);
+        QCOMPARE(a.twoMissing.at(0).first.name, QStringLiteral("Grenadine"));
+        QCOMPARE(a.twoMissing.at(0).second.name, QStringLiteral("Lemon Juice"));
+        QCOMPARE(a.twoMissing.at(1).second.name, QStringLiteral("Tequila"));
+        // A drink without recipe lines is never one bottle away.
+        for (const OneMissing& g : a.oneMissing)
+            QVERIFY(!names(g.drinks).contains(QStringLiteral("EMPTY GLASS")));
+    }
+
+    void shoppingSequenceCountsPurchasesTogether()
+    {
+        const Analysis a = Analyse({});
+        QVERIFY(a.sequence.size() >= 3);
+        QCOMPARE(a.sequence.at(0).ingredient.name, QStringLiteral("Sugar Syrup"));
+        QCOMPARE(a.sequence.at(0).added, 2);
+        // Grenadine completes SHIRLEY alone; with Lemon Juice bought next it also completes PINK LEMONADE
+        // and LEMON FIZZ: the pair rises.
+        QCOMPARE(a.sequence.at(1).ingredient.name, QStringLiteral("Grenadine"));
+        QCOMPARE(a.sequence.at(2).ingredient.name, QStringLiteral("Lemon Juice"));
+        QCOMPARE(a.sequence.at(2).added, 2);
+        QCOMPARE(a.sequence.at(2).total, a.sequence.at(0).added + a.sequence.at(1).added + 2);
+    }
+
+    void substitutesCountAsStock()
+    {
+        Options o;
+        o.substitutes = true;
+        const Analysis a = Analyse(o);
+        // Lime Juice (in stock) stands in for Lemon Juice: LEMON FIZZ can be made now.
+        QCOMPARE(a.makeableNow, 2);
+        const auto pink = std::find_if(a.oneMissing.begin(), a.oneMissing.end(),
+                                       [](const OneMissing& g) { return g.ingredient.name == QLatin1String("Grenadine"); });
+        QVERIFY(pink != a.oneMissing.end());
+        QVERIFY(names(pink->drinks).contains(QStringLiteral("PINK LEMONADE")));
+        for (const Planner::Drink& d : pink->drinks) {
+            if (d.name == QLatin1String("PINK LEMONADE"))
+                QCOMPARE(d.standIns, QStringList{QStringLiteral("Lime Juice for Lemon Juice")});
+        }
+    }
+
+    void nonAlcoholicOnly()
+    {
+        Options o;
+        o.nonAlcoholicOnly = true;
+        const Analysis a = Analyse(o);
+        QStringList all;
+        for (const OneMissing& g : a.oneMissing)
+            all << names(g.drinks);
+        for (const TwoMissing& g : a.twoMissing)
+            all << names(g.drinks);
+        all.sort();
+        QCOMPARE(all, (QStringList{QStringLiteral("LEMON FIZZ"), QStringLiteral("PINK LEMONADE"), QStringLiteral("SHIRLEY")}));
+        QCOMPARE(a.makeableNow, 0);
+    }
+
+    void stockChangesShowAtOnce()
+    {
+        stock({"Gin", "Sugar Syrup", "Lime Juice"});
+        const Analysis a = Analyse({});
+        QCOMPARE(a.makeableNow, 3); // GIMLET, SWEET GIN, GIN NEAT
+    }
+
+    // The index kept current by the program's writes equals one built afresh from the file, after
+    // a random series of adds, replacements and deletes.
+    void indexFollowsEdits()
+    {
+        QRandomGenerator random(20261206);
+        const QStringList ingredients = DBLib::IngredientNames();
+        DBLib::RecipeIndex::current();
+        for (int step = 0; step < 200; ++step) {
+            const QStringList drinks = DBLib::AllDrinkNames();
+            const int what = int(random.bounded(3));
+            if (what == 0 || drinks.isEmpty()) {
+                DBLib::DrinkEntry e;
+                e.name = QStringLiteral("Drink %1").arg(step);
+                e.glass = QStringLiteral("Cocktail Glass");
+                for (int k = 0, n = int(random.bounded(5)); k < n; ++k)
+                    e.lines.append({QStringLiteral("1 oz"), ingredients.at(int(random.bounded(ingredients.size()))),
+                                    QString(), false, std::nullopt});
+                DBLib::WriteNewDrink(e);
+            } else if (what == 1) {
+                const QString name = drinks.at(int(random.bounded(drinks.size())));
+                DBLib::DrinkEntry e;
+                e.name = name;
+                e.glass = QStringLiteral("Highball Glass");
+                e.lines.append({QStringLiteral("2 oz"), ingredients.at(int(random.bounded(ingredients.size()))),
+                                QString(), false, std::nullopt});
+                DBLib::ReplaceDrink(DBLib::FindDrinkID(name), e);
+            } else {
+                DBLib::DeleteDrink(drinks.at(int(random.bounded(drinks.size()))));
+            }
+        }
+        const QStringList kept = describe(DBLib::RecipeIndex::current());
+        DBLib::RecipeIndex::invalidate();
+        QCOMPARE(kept, describe(DBLib::RecipeIndex::current()));
+    }
+
+    void indexNoticesOtherWriters()
+    {
+        const qsizetype before = DBLib::RecipeIndex::current().drinkCount();
+        // A raw statement (another tool, a test) changes recipe rows behind the store's back.
+        DBLib::Database().exec(QStringLiteral("DELETE FROM Drinks WHERE ID = 1"));
+        QCOMPARE(DBLib::RecipeIndex::current().drinkCount(), before - 1);
+        // A write of the store that is rolled back leaves no trace in the index.
+        try {
+            DBLib::WriteBatch batch;
+            DBLib::DeleteDrink(QStringLiteral("SCREWDRIVER"));
+            throw std::runtime_error("abandoned");
+        } catch (const std::runtime_error&) {
+        }
+        QVERIFY(DBLib::RecipeIndex::current().contains(DBLib::FindDrinkID(QStringLiteral("SCREWDRIVER"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlanner)
+#include "test_planner.moc"

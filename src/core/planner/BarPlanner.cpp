@@ -1,5 +1,6 @@
 #include "core/planner/BarPlanner.h"
 
+#include "core/store/Lib.h"
 #include "core/store/RecipeIndex.h"
 
 #include <QHash>
@@ -29,7 +30,7 @@ public:
         for (const DBLib::Ingredient& i : catalogue) {
             Known k{i.name, i.inStock, i.nonAlcoholic, std::nullopt};
             if (i.hasSubstituteGroup)
-                k.group = DBLib::SubstituteGroup(i.substitute);
+                k.group = Lib::SubstituteGroup(i.substitute);
             m_known.insert(qint32(i.id), k);
         }
         if (!options.substitutes)

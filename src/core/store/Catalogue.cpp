@@ -1,10 +1,10 @@
 #include "core/store/Catalogue.h"
 
 #include "core/store/DerivedFlags.h"
+#include "core/store/Lib.h"
 #include "core/store/StoreInternal.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
 namespace DBLib {
@@ -31,14 +31,6 @@ void saveList(Sql::Connection& db, IngredientList list, const QStringList& onLis
 
 } // namespace
 
-std::optional<int> SubstituteGroup(const QString& stored)
-{
-    bool ok = false;
-    const int value = stored.trimmed().toInt(&ok);
-    if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
-        return std::nullopt;
-    return value;
-}
 
 QList<Ingredient> IngredientCatalogue()
 {
@@ -163,12 +155,12 @@ QStringList SubstitutesFor(const QString& ingredient)
     if (clicked == byId.cend() || !clicked->hasSubstituteGroup)
         return {};
     // Groups are compared as numbers, so " 3" and "03" belong with "3".
-    const std::optional<int> group = SubstituteGroup(clicked->substitute);
+    const std::optional<int> group = Lib::SubstituteGroup(clicked->substitute);
     if (!group)
         return {};
     QStringList others;
     for (const Ingredient& other : std::as_const(byId)) {
-        if (other.hasSubstituteGroup && SubstituteGroup(other.substitute) == group && other.name != ingredient)
+        if (other.hasSubstituteGroup && Lib::SubstituteGroup(other.substitute) == group && other.name != ingredient)
             others.append(other.name);
     }
     return others;

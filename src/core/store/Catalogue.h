@@ -53,10 +53,6 @@ bool DeleteUnusedIngredient(qint64 ingredientId);
 // Sets the ingredient's strength (0 to 100 percent alcohol by volume), or forgets it.
 void SetIngredientStrength(qint64 ingredientId, std::optional<double> abv);
 
-// The substitute group a stored Substitute value names: a whole number that fits in 16 bits, blanks
-// around it allowed ("03" and " 3" name group 3); nothing for any other text.
-std::optional<int> SubstituteGroup(const QString& stored);
-
 // Ingredients that belong to a substitute group, in catalogue order.
 QStringList SubstituteIngredientNames();
 // The other members of the named ingredient's group, in ID order. The clicked ingredient itself

@@ -1,11 +1,14 @@
 #include "core/store/DerivedFlags.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/ModuleRegistry.h"
 #include "core/store/Lib.h"
 #include "core/store/RecipeIndex.h"
 #include "core/store/StoreInternal.h"
 
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <vector>
 
 namespace DBLib {
@@ -65,6 +68,20 @@ public:
         Sql::Statement select(Database(), sql);
         while (select.step())
             m_sorted.push_back(select.int64(0));
+        index();
+    }
+    explicit IdSet(std::vector<qint64> ids) : m_sorted(std::move(ids)) { index(); }
+
+    bool contains(qint64 id) const
+    {
+        if (!m_direct.empty())
+            return id >= 0 && id < qint64(m_direct.size()) && m_direct[size_t(id)];
+        return std::binary_search(m_sorted.begin(), m_sorted.end(), id);
+    }
+
+private:
+    void index()
+    {
         const auto [low, high] = std::minmax_element(m_sorted.begin(), m_sorted.end());
         if (low != m_sorted.end() && *low >= 0 && *high < MaxDirectId) {
             m_direct.assign(size_t(*high) + 1, false);
@@ -76,24 +93,75 @@ public:
         }
     }
 
-    bool contains(qint64 id) const
-    {
-        if (!m_direct.empty())
-            return id >= 0 && id < qint64(m_direct.size()) && m_direct[size_t(id)];
-        return std::binary_search(m_sorted.begin(), m_sorted.end(), id);
-    }
-
-private:
     static constexpr qint64 MaxDirectId = qint64(1) << 24; // at most 2 MiB of bits
     std::vector<qint64> m_sorted;
     std::vector<bool> m_direct;
 };
 
+// With substitutes counting as stock, an ingredient not in stock is available when another of its
+// substitute group is (a non-alcoholic one, for the non-alcoholic kinds). Worked out from the
+// catalogue, which is small.
+std::vector<qint64> availableWithSubstitutes(IngredientSetKind kind)
+{
+    struct Row
+    {
+        qint64 id;
+        bool inStock;
+        bool nonAlcoholic;
+        std::optional<int> group;
+    };
+    const bool nonAlcoholic = kind == IngredientSetKind::InStockNonAlcoholic;
+    std::vector<Row> rows;
+    Sql::Statement select(Database(), QStringLiteral("SELECT ID, CurrentStock, NonAlcohol, Substitute FROM Ingredients"));
+    while (select.step()) {
+        rows.push_back({select.int64(0), select.int64(1) == 1, select.int64(2) == 1,
+                        select.isNull(3) ? std::nullopt : Lib::SubstituteGroup(select.text(3))});
+    }
+    std::set<int> stockedGroups;
+    for (const Row& r : rows) {
+        if (r.inStock && (!nonAlcoholic || r.nonAlcoholic) && r.group)
+            stockedGroups.insert(*r.group);
+    }
+    std::vector<qint64> ids;
+    for (const Row& r : rows) {
+        if (nonAlcoholic && !r.nonAlcoholic)
+            continue;
+        if (r.inStock || (r.group && stockedGroups.count(*r.group) > 0))
+            ids.push_back(r.id);
+    }
+    return ids;
+}
+
 // The ingredient set of the bulk answers: the members BuildIngredientSet has, looked up by number
-// instead of by decimal text.
+// instead of by decimal text; with substitutes counting, those they stand in for too.
 IdSet ingredientIds(IngredientSetKind kind)
 {
+    if (kind != IngredientSetKind::NonAlcoholic && CountSubstitutesAsStock())
+        return IdSet(availableWithSubstitutes(kind));
     return IdSet(ingredientSetSql(kind));
+}
+
+// The sets the one-drink recomputation tests against while substitutes count, kept until the
+// catalogue or the preference changes (an import recomputes thousands of drinks).
+struct SubstituteSets
+{
+    quint64 generation = 0;
+    bool valid = false;
+    std::unique_ptr<IdSet> inStock;
+    std::unique_ptr<IdSet> inStockNonAlcoholic;
+};
+
+SubstituteSets& substituteSets()
+{
+    static SubstituteSets sets;
+    const quint64 generation = RecipeIndex::catalogueGeneration();
+    if (!sets.valid || sets.generation != generation) {
+        sets.inStock = std::make_unique<IdSet>(availableWithSubstitutes(IngredientSetKind::InStock));
+        sets.inStockNonAlcoholic = std::make_unique<IdSet>(availableWithSubstitutes(IngredientSetKind::InStockNonAlcoholic));
+        sets.generation = generation;
+        sets.valid = true;
+    }
+    return sets;
 }
 
 // What CountRecords(Count::InStockRecipeLines) answers: the recipe lines whose ingredient is in
@@ -276,8 +344,45 @@ void MarkDrinksFromList(DrinkFlag flag, const QStringList& drinkNames)
     tx.commit();
 }
 
+bool CountSubstitutesAsStock()
+{
+    return ModuleRegistry::ReadText(ModuleRegistry::CountSubstitutes).trimmed() == QLatin1String("1");
+}
+
+void SetCountSubstitutesAsStock(bool on)
+{
+    if (CountSubstitutesAsStock() == on)
+        return;
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::CountSubstitutes, on ? QStringLiteral("1") : QStringLiteral("0"));
+    RecipeIndex::catalogueChanged();
+    InvalidateStockViews();
+}
+
 void UpdateDrinkFlags(qint64 drinkId)
 {
+    if (CountSubstitutesAsStock()) {
+        // The stock flags by the substitute rule; the non-alcoholic one as always.
+        Sql::Connection& db = Database();
+        const SubstituteSets& sets = substituteSets();
+        bool any = false;
+        bool inStock = true;
+        bool both = true;
+        bool nonAlcoholic = true;
+        const IdSet nonAlcoholicSet(ingredientSetSql(IngredientSetKind::NonAlcoholic));
+        const Sql::Connection::Lease lines(db, QStringLiteral("SELECT IngID FROM DrinkInfo WHERE DrinkID = ?1"));
+        lines->bind(1, drinkId);
+        while (lines->step()) {
+            const qint64 id = lines->int64(0);
+            any = true;
+            inStock = inStock && sets.inStock->contains(id);
+            both = both && sets.inStockNonAlcoholic->contains(id);
+            nonAlcoholic = nonAlcoholic && nonAlcoholicSet.contains(id);
+        }
+        db.execute(QStringLiteral("UPDATE Drinks SET CurrentStock = ?1, CurrentStockNonAlcoholic = ?2, NonAlcoholic = ?3 "
+                                  "WHERE ID = ?4"),
+                   {any && inStock, any && both, any && nonAlcoholic, drinkId});
+        return;
+    }
     // One look at the drink's lines answers all three questions. A line whose ingredient is missing
     // from the catalogue counts as neither in stock nor non-alcoholic.
     // Both statements stay prepared: an import runs this once per new drink.

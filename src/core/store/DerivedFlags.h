@@ -30,6 +30,11 @@ void UpdateDrinkFlags(qint64 drinkId);
 void InvalidateStockViews();
 void InvalidateNonAlcoholicViews();
 
+// Whether an ingredient stood in for by a stocked one of its substitute group counts as in stock
+// for the two stock views (a preference, off unless chosen). Changing it marks those views stale.
+bool CountSubstitutesAsStock();
+void SetCountSubstitutesAsStock(bool on);
+
 // Progress of a bulk answer: the range is reported once before the rows are read, the value every
 // 500 rows (both in the same units).
 struct ViewProgress

@@ -1,5 +1,7 @@
 #include "core/store/Lib.h"
 
+#include <limits>
+
 namespace Lib {
 
 namespace {
@@ -67,6 +69,15 @@ QString DecodeText(const QVariant& value)
     if (!value.isValid() || value.isNull())
         return QString();
     return DecodeText(value.toString());
+}
+
+std::optional<int> SubstituteGroup(const QString& stored)
+{
+    bool ok = false;
+    const int value = stored.trimmed().toInt(&ok);
+    if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace Lib

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
 #include <stdexcept>
 
 namespace Lib {
@@ -30,5 +31,9 @@ QString EncodeText(const QString& text);
 // stored text that no plain text encodes to.
 QString DecodeText(const QVariant& value);
 QString DecodeText(const QString& value);
+
+// The substitute group a stored Substitute value names: a whole number that fits in 16 bits, blanks
+// around it allowed ("03" and " 3" name group 3); nothing for any other text.
+std::optional<int> SubstituteGroup(const QString& stored);
 
 } // namespace Lib

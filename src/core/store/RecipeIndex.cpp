@@ -27,6 +27,7 @@ State& state()
 }
 
 int ownWrites = 0;
+quint64 catalogueChanges = 0;
 
 qint64 dataVersion(Sql::Connection& db)
 {
@@ -66,6 +67,7 @@ void RecipeIndex::drinkRemoved(qint64 drinkId)
 void RecipeIndex::invalidate()
 {
     state().index.reset();
+    ++catalogueChanges;
 }
 
 RecipeIndex::OwnWrites::OwnWrites()
@@ -78,8 +80,30 @@ RecipeIndex::OwnWrites::~OwnWrites()
     --ownWrites;
 }
 
+quint64 RecipeIndex::catalogueGeneration()
+{
+    // Another program's commit may have changed the catalogue too.
+    static qint64 seenVersion = -1;
+    static const Sql::Connection* seenConnection = nullptr;
+    Sql::Connection& db = Database();
+    const qint64 version = dataVersion(db);
+    if (version != seenVersion || &db != seenConnection) {
+        seenVersion = version;
+        seenConnection = &db;
+        ++catalogueChanges;
+    }
+    return catalogueChanges;
+}
+
+void RecipeIndex::catalogueChanged()
+{
+    ++catalogueChanges;
+}
+
 void RecipeIndex::rowChanged(const char* table, bool updated)
 {
+    if (qstrcmp(table, "Ingredients") == 0)
+        ++catalogueChanges;
     if (ownWrites > 0 || !state().index)
         return;
     // Flags and marks change drinks in place; only rows added or removed, or any recipe line, change

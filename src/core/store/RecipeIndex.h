@@ -36,6 +36,10 @@ public:
     };
     // Told of every row inserted, changed or deleted on the open database.
     static void rowChanged(const char* table, bool updated);
+    // Counts changes of the ingredient catalogue (rows, marks, groups), so what is worked out from
+    // it can be kept until it changes.
+    static quint64 catalogueGeneration();
+    static void catalogueChanged();
 
     // Live drinks, in ID order.
     qsizetype drinkCount() const { return m_liveCount; }

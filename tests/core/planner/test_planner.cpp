@@ -3,6 +3,7 @@
 #include "core/planner/BarPlanner.h"
 #include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
+#include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
 #include "core/store/RecipeIndex.h"
 #include "core/store/RecipeRepository.h"
@@ -151,6 +152,22 @@ private Q_SLOTS:
         all.sort();
         QCOMPARE(all, (QStringList{QStringLiteral("LEMON FIZZ"), QStringLiteral("PINK LEMONADE"), QStringLiteral("SHIRLEY")}));
         QCOMPARE(a.makeableNow, 0);
+    }
+
+    void stockViewsCountSubstitutesWhenAsked()
+    {
+        TestSettings settings;
+        QVERIFY(!DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON FIZZ")));
+        DBLib::SetCountSubstitutesAsStock(true);
+        QVERIFY(!DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock));
+        QVERIFY(DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON FIZZ")));
+        QVERIFY(DBLib::NonAlcoholicDrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON FIZZ")));
+        // A drink written now gets its flags by the same rule.
+        addTestDrink(QStringLiteral("Lemon Ale"), {{"1 oz", "Lemon Juice"}, {"3 oz", "Ginger Ale"}});
+        QVERIFY(DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock));
+        QVERIFY(DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON ALE")));
+        DBLib::SetCountSubstitutesAsStock(false);
+        QVERIFY(!DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON ALE")));
     }
 
     void stockChangesShowAtOnce()

@@ -9,6 +9,7 @@
 #include "gui/editing/frmModifyIngredients.h"
 #include "gui/online/frmSubmit.h"
 #include "gui/online/frmUpdate.h"
+#include "gui/planner/frmBarPlanner.h"
 #include "gui/printing/PrintCommands.h"
 #include "core/printing/PrintQueue.h"
 #include "gui/printing/frmPrintList.h"
@@ -54,6 +55,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRandomGenerator>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStringListModel>
@@ -337,6 +339,8 @@ void frmMain::createMenus()
         action(mnuView, QStringLiteral("Search Non-Alcoholic Drinks Available With Current Stock"),
                "mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock");
     separator(mnuView, "mnudiv343");
+    mnuView_CountSubstitutes = action(mnuView, QStringLiteral("Count Substitutes As In Stock"), "mnuView_CountSubstitutes");
+    mnuView_CountSubstitutes->setCheckable(true);
     mnuView_SaveDrinkListOnExit = action(mnuView, QStringLiteral("Save Drink List On Exit"), "mnuView_SaveDrinkListOnExit");
     mnuView_SaveDrinkListOnExit->setCheckable(true);
     connect(mnuView_SaveDrinkListOnExit, &QAction::triggered, this, &frmMain::mnuView_SaveDrinkListOnExit_Click);
@@ -364,6 +368,8 @@ void frmMain::createMenus()
     separator(mnuTool, "mnu19");
     mnusubs = action(mnuTool, QStringLiteral("Ingredient Substitutes"), "mnusubs");
     mnuTips = action(mnuTool, QStringLiteral("Bartending &Tips"), "mnuTips");
+    separator(mnuTool, "mnuDivPlanner");
+    mnuBarPlanner = action(mnuTool, QStringLiteral("Bar &Planner"), "mnuBarPlanner");
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -397,6 +403,11 @@ bool frmMain::Load(frmSplash* splash)
                                              : QStringLiteral("The recipe database cannot be opened."),
                           e);
         return false;
+    }
+
+    {
+        const QSignalBlocker quiet(mnuView_CountSubstitutes);
+        mnuView_CountSubstitutes->setChecked(DBLib::CountSubstitutesAsStock());
     }
 
     // 5. The drink count.
@@ -478,12 +489,16 @@ void frmMain::connectWindows()
         frmModifyDrink::Open(this, selectedEntryText(), link());
     });
     connect(mnuEdit_EditIngredients, &QAction::triggered, this,
-            [this] { frmModifyIngredients::Open(this); });
+            [this] {
+                frmModifyIngredients::Open(this);
+                refreshStaleView();
+            });
 
-    // Stock and shopping list, both modal.
+    // Stock and shopping list, both modal. A changed stock can leave the view shown out of date.
     connect(mnuEditStock, &QAction::triggered, this, [this] {
         frmCurrentStock window(this);
         window.exec();
+        refreshStaleView();
     });
     connect(mnuShoppingList, &QAction::triggered, this, [this] {
         frmShoppingList window(this);
@@ -545,6 +560,26 @@ void frmMain::connectWindows()
         m_find = new frmFind(this, this);
         connect(this, &frmMain::drinksLoaded, m_find, &frmFind::drinkListLoaded);
         showModeless(m_find);
+    });
+
+    // The bar planner, one at a time beside the main window; what it changes shows in the list.
+    connect(mnuBarPlanner, &QAction::triggered, this, [this] {
+        if (!m_planner) {
+            m_planner = new frmBarPlanner(this, this);
+            connect(m_planner, &frmBarPlanner::stockChanged, this, &frmMain::refreshStaleView);
+        }
+        showModeless(m_planner);
+    });
+    connect(mnuView_CountSubstitutes, &QAction::toggled, this, [this](bool on) {
+        try {
+            DBLib::SetCountSubstitutesAsStock(on);
+        } catch (const std::exception& e) {
+            reportFailure(QStringLiteral("The choice could not be kept."), e);
+            return;
+        }
+        refreshStaleView();
+        if (m_planner)
+            m_planner->Refresh();
     });
 
     // Bar tools, beside the main window.
@@ -635,6 +670,22 @@ void frmMain::RestoreDrinkListSelection()
     mnuView_SearchAllNonAlcoholicDrinks->setChecked(view == NonAlcoholic);
     mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock->setChecked(view == CurrentStockNonAlcoholic);
     mnuView_ShowFavorites->setChecked(view == Favorites);
+}
+
+void frmMain::refreshStaleView()
+{
+    const int view = checkedView();
+    const std::optional<DBLib::DrinkFlag> flag =
+        view == CurrentStock               ? std::optional(DBLib::DrinkFlag::CurrentStock)
+        : view == NonAlcoholic             ? std::optional(DBLib::DrinkFlag::NonAlcoholic)
+        : view == CurrentStockNonAlcoholic ? std::optional(DBLib::DrinkFlag::CurrentStockNonAlcoholic)
+                                           : std::nullopt;
+    try {
+        if (flag && !DBLib::IsViewCacheValid(*flag))
+            LoadDrinks(false);
+    } catch (const std::exception& e) {
+        reportFailure(QStringLiteral("The drink list could not be brought up to date."), e);
+    }
 }
 
 void frmMain::LoadDrinks(bool outputToSplashScreen)
@@ -797,6 +848,15 @@ int frmMain::selectedPosition() const
 {
     const QModelIndexList rows = lstDrinks->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmMain::showDrink(const QString& name)
+{
+    if (!m_entries.contains(name))
+        viewCommand(AllDrinks);
+    selectDrinkNamed(name);
+    raise();
+    activateWindow();
 }
 
 void frmMain::selectDrinkNamed(const QString& name)

@@ -21,6 +21,7 @@ class QTimer;
 class frmSplash;
 class PrintQueue;
 class frmFind;
+class frmBarPlanner;
 
 // The hub of the program: the drink list with its five views and incremental search, the recipe of
 // the selected drink, the slideshow, and the menus that open every other window.
@@ -71,6 +72,7 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     // Selects the entry at position (-1 clears the selection) and shows it.
     void selectDrinkAt(int position) override;
+    void showDrink(const QString& name) override;
     // Selects the entry with that exact text; nothing happens when the list does not hold it.
     void selectDrinkNamed(const QString& name);
     int selectedPosition() const;
@@ -93,6 +95,8 @@ private:
     // Opens a window that stays open beside the main window and deletes itself when closed.
     void showModeless(QWidget* window);
     void RestoreDrinkListSelection();
+    // Runs the searching view shown again when a change elsewhere made its answer stale.
+    void refreshStaleView();
     void viewCommand(int view);
     void runView(int view, bool outputToSplashScreen);
     void setDrinkList(const QStringList& names);
@@ -115,6 +119,7 @@ private:
     QString m_dataFolder;
     PrintQueue* m_printQueue = nullptr;
     QPointer<frmFind> m_find; // one find window at a time
+    QPointer<frmBarPlanner> m_planner;
     QPointer<frmSplash> m_splash;
     QString m_selectedName;
     qint64 m_selectedId = 0;
@@ -182,6 +187,7 @@ private:
     QAction* mnuView_SearchAllNonAlcoholicDrinks = nullptr;
     QAction* mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock = nullptr;
     QAction* mnuView_SaveDrinkListOnExit = nullptr;
+    QAction* mnuView_CountSubstitutes = nullptr;
 
     QMenu* mnuTool = nullptr;
     QAction* mnuUpdateDatabase = nullptr;
@@ -190,6 +196,7 @@ private:
     QAction* mnuConversion = nullptr;
     QAction* mnusubs = nullptr;
     QAction* mnuTips = nullptr;
+    QAction* mnuBarPlanner = nullptr;
 
     QMenu* mnuHelp = nullptr;
     QAction* mnuContent = nullptr;

@@ -17,4 +17,7 @@ public:
     virtual bool isDrinkListLoading() const = 0;
     // Selects the entry at position and shows its recipe.
     virtual void selectDrinkAt(int position) = 0;
+    // Selects the named drink and shows its recipe, switching to the list of all drinks when the
+    // list shown does not hold it.
+    virtual void showDrink(const QString& name) = 0;
 };

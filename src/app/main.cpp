@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -52,7 +53,9 @@ int main(int argc, char* argv[])
     GlassPictures::registerResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tumblerix.svg")));
 
+    // Files named on the command line (as the desktop passes them) are imported once the window is up.
     const QStringList args = QApplication::arguments();
+    QStringList files;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--data-dir")) {
@@ -60,6 +63,8 @@ int main(int argc, char* argv[])
         } else if (a.startsWith(QLatin1Char('-')) && !a.startsWith(QLatin1String("--data-dir="))) {
             QTextStream(stderr) << "Unknown option " << a << ". See tumblerix --help." << Qt::endl;
             return CommandLine::BadUsage;
+        } else if (!a.startsWith(QLatin1Char('-'))) {
+            files << a;
         }
     }
 
@@ -80,5 +85,7 @@ int main(int argc, char* argv[])
     if (StartupTiming::requested())
         StartupTiming::exitAfterFirstPaint(&window, sinceStart);
     window.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { window.ImportRecipes(files); });
     return QApplication::exec();
 }

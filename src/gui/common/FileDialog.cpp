@@ -7,22 +7,51 @@
 namespace FileDialog {
 
 namespace {
-std::optional<QString> nextFileName;
+
+struct Answer
+{
+    QString fileName;
+    QString filter;
+};
+std::optional<Answer> next;
+
+std::optional<Answer> takeAnswer()
+{
+    std::optional<Answer> answer = next;
+    next.reset();
+    return answer;
 }
+
+} // namespace
 
 QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter)
 {
-    if (nextFileName) {
-        const QString answer = *nextFileName;
-        nextFileName.reset();
-        return answer;
-    }
+    if (const std::optional<Answer> answer = takeAnswer())
+        return answer->fileName;
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
 
-void setNextFileName(const QString& fileName)
+QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& directory, const QString& filter)
 {
-    nextFileName = fileName;
+    if (const std::optional<Answer> answer = takeAnswer())
+        return answer->fileName.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+}
+
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter,
+                        QString* selectedFilter)
+{
+    if (const std::optional<Answer> answer = takeAnswer()) {
+        if (selectedFilter)
+            *selectedFilter = answer->filter;
+        return answer->fileName;
+    }
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
+}
+
+void setNextFileName(const QString& fileName, const QString& filter)
+{
+    next = Answer{fileName, filter};
 }
 
 } // namespace FileDialog

@@ -24,10 +24,12 @@
 #include "core/slideshow/PictureList.h"
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/ErrorReport.h"
+#include "gui/common/FileDialog.h"
 #include "gui/common/MessageBox.h"
 #include "gui/common/Twips.h"
 #include "gui/main/frmModifySlideshow.h"
 #include "gui/main/frmSplash.h"
+#include "core/formats/Importer.h"
 #include "core/store/DBLib.h"
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
@@ -39,6 +41,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -103,6 +109,7 @@ frmMain::frmMain(const QString& dataFolder, QWidget* parent) : QMainWindow(paren
     m_printQueue = new PrintQueue(m_dataFolder, this);
     connectWindows();
     resize(960, 640);
+    setAcceptDrops(true);
 }
 
 frmMain::~frmMain() = default;
@@ -256,8 +263,13 @@ void frmMain::createControls()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
     ProgressBar1->installEventFilter(this);
+    cmdCancelImport = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
+    cmdCancelImport->setObjectName(QStringLiteral("cmdCancelImport"));
+    cmdCancelImport->hide();
+    connect(cmdCancelImport, &QPushButton::clicked, this, [this] { m_importCancelled = true; });
     StatusBar1->addWidget(m_panel1, 1);
     StatusBar1->addWidget(ProgressBar1);
+    StatusBar1->addWidget(cmdCancelImport);
     StatusBar1->addPermanentWidget(m_panel2);
     StatusBar1->addPermanentWidget(m_panel3);
 
@@ -295,6 +307,17 @@ void frmMain::createMenus()
     mnuPrintIndex = action(mnuFile, QStringLiteral("Print Drink to Index Card"), "mnuPrintIndex");
     mnuDrinkList = action(mnuFile, QStringLiteral("&Print Drinks"), "mnuDrinkList");
     mnuPrint = action(mnuFile, QStringLiteral("&Print"), "mnuPrint", QKeySequence(QStringLiteral("Ctrl+P")));
+    separator(mnuFile, "mnuDivImport");
+    mnuImport = action(mnuFile, QStringLiteral("&Import Recipes…"), "mnuImport");
+    mnuExport = action(mnuFile, QStringLiteral("&Export Recipes…"), "mnuExport");
+    connect(mnuImport, &QAction::triggered, this, [this] {
+        const QStringList files = FileDialog::getOpenFileNames(
+            this, QStringLiteral("Import Recipes"), QString(),
+            Formats::FileFilters().join(QStringLiteral(";;")) + QStringLiteral(";;All files (*)"));
+        if (!files.isEmpty())
+            ImportRecipes(files);
+    });
+    connect(mnuExport, &QAction::triggered, this, &frmMain::mnuExport_Click);
     separator(mnuFile, "divider");
     mnuExit = action(mnuFile, QStringLiteral("E&xit"), "mnuExit");
     connect(mnuExit, &QAction::triggered, this, [this] { close(); });
@@ -597,7 +620,9 @@ QList<QAction*> frmMain::busyEntries() const
     return {mnuPrint, mnuExit, mnuAdd, mnuDelete, mnuModifyDrink, mnuAddShoppingList, mnuMarkAsFavorite,
             mnuRemoveFromFavorites, mnuFind, mnuEditStock, mnuShoppingList, mnuColor, mnuView_ShowAllDrinks,
             mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock, mnuView_SearchAllNonAlcoholicDrinks,
-            mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock, mnuUpdateDatabase, mnusubs, mnuTips};
+            mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock, mnuUpdateDatabase, mnusubs, mnuTips,
+            // Entries added later that read or change the database wait too.
+            mnuImport, mnuExport, mnuBarPlanner, mnuView_CountSubstitutes};
 }
 
 void frmMain::DisableMainMenus()
@@ -999,6 +1024,97 @@ void frmMain::mnuDelete_Click()
         return;
     }
     removeSelectedEntry();
+}
+
+void frmMain::ImportRecipes(const QStringList& paths)
+{
+    if (isBusy())
+        return;
+    DisableMainMenus();
+    m_importCancelled = false;
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    cmdCancelImport->show();
+    m_panel1->setText(QStringLiteral("Importing recipes…"));
+    Formats::ImportSummary summary;
+    try {
+        summary = Formats::Import(paths, [this](qint64 done, qint64 total) {
+            ProgressBar1->setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
+            ProgressBar1->setValue(int(qMin<qint64>(done, ProgressBar1->maximum())));
+            // The window keeps painting and the Cancel button answers, a few times a second.
+            if (done % 25 == 0 || done == total)
+                QCoreApplication::processEvents();
+            return !m_importCancelled;
+        });
+    } catch (const std::exception& e) {
+        reportFailure(QStringLiteral("The recipes could not be imported."), e);
+    }
+    cmdCancelImport->hide();
+    ProgressBar1->hide();
+    m_panel1->clear();
+    EnableMainMenus();
+    if (summary.anyAdded())
+        LoadDrinks(false);
+    MessageBox::information(this, QStringLiteral("Import Recipes"), summary.text());
+}
+
+void frmMain::mnuExport_Click()
+{
+    QString filter;
+    QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export Recipes"), QString(),
+                                               Formats::FileFilters().join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty())
+        return;
+    const Formats::Format format = Formats::FormatOfFilter(filter).value_or(
+        Formats::FormatOf(path, QByteArray()).value_or(Formats::Format::BarAssistantJson));
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + Formats::DefaultExtension(format);
+    QStringList names = m_entries;
+    const QString selected = selectedEntryText();
+    if (!selected.isEmpty()) {
+        const MessageBox::Button answer = MessageBox::question(
+            this, QStringLiteral("Export Recipes"),
+            QStringLiteral("Export only %1?\n\nChoose No to export all %2 drinks of the list.").arg(selected).arg(names.size()),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Yes)
+            names = {selected};
+    }
+    if (names.isEmpty())
+        return; // an empty list has nothing to export
+    QString error;
+    try {
+        if (!Formats::Export(path, format, names, &error)) {
+            MessageBox::warning(this, QStringLiteral("Export Recipes"), error);
+            return;
+        }
+    } catch (const std::exception& e) {
+        reportFailure(QStringLiteral("The recipes could not be exported."), e);
+        return;
+    }
+    m_panel1->setText(QStringLiteral("%1 drinks exported to %2").arg(names.size()).arg(QDir::toNativeSeparators(path)));
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls() && !isBusy())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has finished: the import shows messages of its own.
+    QTimer::singleShot(0, this, [this, paths] { ImportRecipes(paths); });
 }
 
 void frmMain::mnuView_SaveDrinkListOnExit_Click()

@@ -15,6 +15,7 @@ class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class QPushButton;
 class QStatusBar;
 class QStringListModel;
 class QTimer;
@@ -61,6 +62,9 @@ public:
     void ApplyColorScheme();
     // Reads the picture list file into the slideshow list.
     void LoadPictureList();
+    // Adds the recipes of the files (folders are searched) with the progress in the status bar and
+    // a Cancel button, then tells what was added, skipped and refused.
+    void ImportRecipes(const QStringList& paths);
 
     // State other windows read.
     QString selectedDrinkName() const { return m_selectedName; }
@@ -85,6 +89,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -114,6 +120,7 @@ private:
     void mnuDelete_Click();
     void mnuView_SaveDrinkListOnExit_Click();
     void mnuAddCustom_Click();
+    void mnuExport_Click();
     void txtSearch_KeyUp();
 
     QString m_dataFolder;
@@ -128,6 +135,7 @@ private:
     QStringList m_entries;
     // Set while the list itself moves its selection (removing an entry); the display must not follow.
     bool m_listChanging = false;
+    bool m_importCancelled = false;
     Lib::LetterIndex m_letterIndex{};
 
     // Controls; each has its name as objectName, by which tests find it.
@@ -163,6 +171,9 @@ private:
     QAction* mnuPrintIndex = nullptr;
     QAction* mnuDrinkList = nullptr;
     QAction* mnuPrint = nullptr;
+    QAction* mnuImport = nullptr;
+    QAction* mnuExport = nullptr;
+    QPushButton* cmdCancelImport = nullptr;
     QAction* mnuExit = nullptr;
 
     QMenu* mnuTools = nullptr;

@@ -1,20 +1,26 @@
 #include "core/printing/PrintRecord.h"
 
+#include "core/maths/Amount.h"
 #include "core/store/RecipeRepository.h"
 
 namespace Printing {
 
-std::optional<RecipeRecord> ReadPrintRecord(const QString& drinkName)
+std::optional<RecipeRecord> ReadPrintRecord(const QString& drinkName, int servings)
 {
     const std::optional<DBLib::Drink> drink = DBLib::ReadDrink(drinkName);
     if (!drink)
         return std::nullopt;
     RecipeRecord record;
     record.name = drink->name;
+    if (servings > 1)
+        record.name += QStringLiteral(" (%1 SERVINGS)").arg(servings);
     record.description = drink->description;
     record.glassType = drink->glassName;
-    for (const DBLib::RecipeLine& line : drink->lines)
+    for (DBLib::RecipeLine line : drink->lines) {
+        if (servings > 1)
+            line.amount = Maths::ScaleAmount(line.amount, servings);
         record.recipeLines << DBLib::RecipeLineText(line);
+    }
     return record;
 }
 

@@ -8,7 +8,8 @@
 namespace Printing {
 
 // A drink as it is printed: its name, its recipe lines as the recipe display shows them, its
-// directions and its glass name. Nothing when no drink has that name.
-std::optional<RecipeRecord> ReadPrintRecord(const QString& drinkName);
+// directions and its glass name. Nothing when no drink has that name. For more than one serving
+// the amounts are scaled and the name says for how many.
+std::optional<RecipeRecord> ReadPrintRecord(const QString& drinkName, int servings = 1);
 
 } // namespace Printing

@@ -124,6 +124,14 @@ bool DeleteUnusedIngredient(qint64 ingredientId)
     return true;
 }
 
+void UpdateIngredient(qint64 ingredientId, bool nonAlcoholic, std::optional<double> abv)
+{
+    Sql::Transaction tx(Database());
+    SetIngredientNonAlcoholic(ingredientId, nonAlcoholic);
+    SetIngredientStrength(ingredientId, abv);
+    tx.commit();
+}
+
 void SetIngredientStrength(qint64 ingredientId, std::optional<double> abv)
 {
     if (abv && !(*abv >= 0 && *abv <= 100))

@@ -52,6 +52,9 @@ void SetIngredientNonAlcoholic(qint64 ingredientId, bool nonAlcoholic);
 bool DeleteUnusedIngredient(qint64 ingredientId);
 // Sets the ingredient's strength (0 to 100 percent alcohol by volume), or forgets it.
 void SetIngredientStrength(qint64 ingredientId, std::optional<double> abv);
+// The ingredient editor's Update: the non-alcoholic mark (the non-alcoholic views go stale) and the
+// strength, together.
+void UpdateIngredient(qint64 ingredientId, bool nonAlcoholic, std::optional<double> abv);
 
 // Ingredients that belong to a substitute group, in catalogue order.
 QStringList SubstituteIngredientNames();

@@ -63,6 +63,13 @@ frmModifyIngredients::frmModifyIngredients(QWidget* parent) : QDialog(parent)
     ComboNonAlcoholic->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
     ComboNonAlcoholic->setCurrentIndex(-1);
     lblNonAlcoholic->setBuddy(ComboNonAlcoholic);
+    lblStrength = new QLabel(QStringLiteral("Strength (% ABV)"), this);
+    lblStrength->setObjectName(QStringLiteral("lblStrength"));
+    txtStrength = new QLineEdit(this);
+    txtStrength->setObjectName(QStringLiteral("txtStrength"));
+    txtStrength->setPlaceholderText(QStringLiteral("unknown"));
+    txtStrength->setToolTip(QStringLiteral("Percent alcohol by volume, from 0 to 100; empty when unknown"));
+    lblStrength->setBuddy(txtStrength);
     CommandUpdate = new QPushButton(QStringLiteral("Update"), this);
     CommandUpdate->setObjectName(QStringLiteral("CommandUpdate"));
     CommandDelete = new QPushButton(QStringLiteral("Delete"), this);
@@ -87,6 +94,9 @@ frmModifyIngredients::frmModifyIngredients(QWidget* parent) : QDialog(parent)
     editArea->addSpacing(8);
     editArea->addWidget(lblNonAlcoholic);
     editArea->addWidget(ComboNonAlcoholic);
+    editArea->addSpacing(8);
+    editArea->addWidget(lblStrength);
+    editArea->addWidget(txtStrength);
     editArea->addSpacing(8);
     editArea->addLayout(buttons);
     editArea->addSpacing(12);
@@ -172,6 +182,7 @@ void frmModifyIngredients::LoadIngredientGrid()
         MSFlexGrid1->setItem(row, NonAlcoholicColumn,
                              new QTableWidgetItem(YesNoText(ingredient.nonAlcoholic)));
         MSFlexGrid1->setItem(row, IdColumn, new QTableWidgetItem(QString::number(ingredient.id)));
+        m_strengths.insert(ingredient.id, ingredient.strength);
     }
     // Nothing is chosen until the user picks a row.
     MSFlexGrid1->setCurrentCell(-1, -1);
@@ -195,6 +206,8 @@ void frmModifyIngredients::ShowIngredient(qint64 id, const QString& name, const 
     txtID->setText(QString::number(id));
     lblIngredient->setText(name);
     ComboNonAlcoholic->setCurrentIndex(IsYesText(nonAlcoholicText) ? 1 : 0);
+    const std::optional<double> strength = m_strengths.value(id);
+    txtStrength->setText(strength ? QString::number(*strength, 'g', 4) : QString());
     EnableDeleteIfUnused(id);
 }
 
@@ -216,6 +229,7 @@ void frmModifyIngredients::ClearEditArea()
     lblIngredient->clear();
     ComboNonAlcoholic->setCurrentIndex(-1);
     ComboNonAlcoholic->clearEditText();
+    txtStrength->clear();
     CommandDelete->setEnabled(false);
 }
 
@@ -249,11 +263,26 @@ void frmModifyIngredients::CommandUpdate_Click()
         ComboNonAlcoholic->setFocus();
         return;
     }
+    std::optional<double> strength;
+    if (const QString typed = txtStrength->text().trimmed(); !typed.isEmpty()) {
+        bool ok = false;
+        const double value = QString(typed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok || value < 0 || value > 100) {
+            MessageBox::information(this, QStringLiteral("Strength"),
+                                    QStringLiteral("Please enter the strength as a percentage from 0 to 100, or "
+                                                   "leave it empty when it is not known."),
+                                    QMessageBox::Ok);
+            txtStrength->setFocus();
+            return;
+        }
+        strength = value;
+    }
     ComboNonAlcoholic->setCurrentIndex(index);
     const QString mark = ComboNonAlcoholic->itemText(index);
     const qint64 id = txtID->text().toLongLong();
     try {
-        DBLib::SetIngredientNonAlcoholic(id, IsYesText(mark));
+        DBLib::UpdateIngredient(id, IsYesText(mark), strength);
+        m_strengths.insert(id, strength);
     } catch (const std::exception& e) {
         ErrorReport::show(this, windowTitle(),
                           QStringLiteral("The ingredient \"%1\" was not changed.").arg(lblIngredient->text()), e);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QHash>
+
+#include <optional>
+
 #include <QDialog>
 
 class QComboBox;
@@ -40,8 +44,12 @@ private:
     QLabel* lblIngredient = nullptr;
     QLabel* lblNonAlcoholic = nullptr;
     QComboBox* ComboNonAlcoholic = nullptr;
+    QLabel* lblStrength = nullptr;
+    QLineEdit* txtStrength = nullptr;
     QPushButton* CommandUpdate = nullptr;
     QPushButton* CommandDelete = nullptr;
     QLabel* LabelInstructions = nullptr;
     QLineEdit* txtID = nullptr;
+    // The strengths of the catalogue's ingredients, by ID (nothing when unknown).
+    QHash<qint64, std::optional<double>> m_strengths;
 };

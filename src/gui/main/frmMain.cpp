@@ -10,6 +10,7 @@
 #include "gui/online/frmSubmit.h"
 #include "gui/online/frmUpdate.h"
 #include "gui/planner/frmBarPlanner.h"
+#include "gui/planner/frmPartyPlanner.h"
 #include "gui/printing/PrintCommands.h"
 #include "core/printing/PrintQueue.h"
 #include "gui/printing/frmPrintList.h"
@@ -25,11 +26,14 @@
 #include "gui/appearance/ColorSchemes.h"
 #include "gui/common/ErrorReport.h"
 #include "gui/common/FileDialog.h"
+#include "gui/common/InputDialog.h"
 #include "gui/common/MessageBox.h"
 #include "gui/common/Twips.h"
 #include "gui/main/frmModifySlideshow.h"
 #include "gui/main/frmSplash.h"
 #include "core/formats/Importer.h"
+#include "core/maths/DrinkMaths.h"
+#include "core/maths/PartyPlan.h"
 #include "core/store/DBLib.h"
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
@@ -174,6 +178,11 @@ void frmMain::createControls()
     lstIngredients->setObjectName(QStringLiteral("lstIngredients"));
     lstIngredients->setFocusPolicy(Qt::ClickFocus);
     lstIngredients->setFrameShape(QFrame::NoFrame);
+    // Volume, strength and standard drinks of the recipe shown.
+    lblMaths = new QLabel(right);
+    lblMaths->setObjectName(QStringLiteral("lblMaths"));
+    lblMaths->setWordWrap(true);
+    lblMaths->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Label4 = heading(QStringLiteral("Directions"), "Label4", right);
     lblDescription = new QPlainTextEdit(right);
@@ -217,7 +226,10 @@ void frmMain::createControls()
     grid->addWidget(lblDrink, 1, 0, 1, 2);
     grid->addWidget(Label5, 2, 0, 1, 2);
     grid->addWidget(Label3, 3, 0);
-    grid->addWidget(lstIngredients, 4, 0);
+    auto* ingredientColumn = new QVBoxLayout;
+    ingredientColumn->addWidget(lstIngredients, 1);
+    ingredientColumn->addWidget(lblMaths);
+    grid->addLayout(ingredientColumn, 4, 0);
     grid->addLayout(glassColumn, 3, 1, 2, 1);
     grid->addWidget(Label4, 5, 0, 1, 2);
     grid->addWidget(lblDescription, 6, 0, 1, 2);
@@ -341,6 +353,9 @@ void frmMain::createMenus()
     separator(mnuTools, "mnuDiv2");
     mnuColor = action(mnuTools, QStringLiteral("&Change Colors"), "mnuColor");
     mnuAddCustom = action(mnuTools, QStringLiteral("Add/Remove Picture"), "mnuAddCustom");
+    separator(mnuTools, "mnuDivScale");
+    mnuScaleRecipe = action(mnuTools, QStringLiteral("&Scale Recipe…"), "mnuScaleRecipe");
+    connect(mnuScaleRecipe, &QAction::triggered, this, &frmMain::mnuScaleRecipe_Click);
     connect(mnuMarkAsFavorite, &QAction::triggered, this, &frmMain::mnuMarkAsFavorite_Click);
     connect(mnuRemoveFromFavorites, &QAction::triggered, this, &frmMain::mnuRemoveFromFavorites_Click);
     connect(mnuAddShoppingList, &QAction::triggered, this, &frmMain::mnuAddShoppingList_Click);
@@ -393,6 +408,7 @@ void frmMain::createMenus()
     mnuTips = action(mnuTool, QStringLiteral("Bartending &Tips"), "mnuTips");
     separator(mnuTool, "mnuDivPlanner");
     mnuBarPlanner = action(mnuTool, QStringLiteral("Bar &Planner"), "mnuBarPlanner");
+    mnuPartyPlanner = action(mnuTool, QStringLiteral("Party Pla&nner"), "mnuPartyPlanner");
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -479,7 +495,7 @@ void frmMain::ApplyColorScheme()
     ColorSchemes::applyBackgroundToAll(this, s);
     for (QWidget* w : std::initializer_list<QWidget*>{lstIngredients, lblDescription})
         ColorSchemes::setRoles(w, {{QPalette::Base, s.Background}, {QPalette::Text, s.Text}});
-    for (QWidget* w : std::initializer_list<QWidget*>{lblGlassType, lblDrink})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblGlassType, lblDrink, lblMaths})
         ColorSchemes::applyDataLabel(w, s);
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label5, Label3, Label4})
         ColorSchemes::applyHeading(w, s);
@@ -538,10 +554,10 @@ void frmMain::connectWindows()
     });
     connect(mnuPrintDrinks, &QAction::triggered, this, [this] { PrintCommands::PrintPrintList(this, *m_printQueue); });
     connect(mnuAddPrint, &QAction::triggered, this,
-            [this] { PrintCommands::AddDrinkToPrintList(this, *m_printQueue, lblDrink->text().trimmed()); });
+            [this] { PrintCommands::AddDrinkToPrintList(this, *m_printQueue, lblDrink->text().trimmed(), m_servings); });
     connect(mnuClearQueue, &QAction::triggered, this, [this] { m_printQueue->clear(); });
     connect(mnuPrintIndex, &QAction::triggered, this,
-            [this] { PrintCommands::PrintDrinkToIndexCard(this, lblDrink->text().trimmed()); });
+            [this] { PrintCommands::PrintDrinkToIndexCard(this, lblDrink->text().trimmed(), m_servings); });
     const auto showDrink = [this](const QString& name) { selectDrinkNamed(name); };
     connect(mnuPrint, &QAction::triggered, this, [this, showDrink] {
         frmPrintList window(this, *m_printQueue, m_entries, showDrink);
@@ -593,6 +609,7 @@ void frmMain::connectWindows()
         }
         showModeless(m_planner);
     });
+    connect(mnuPartyPlanner, &QAction::triggered, this, [this] { showModeless(new frmPartyPlanner(this, this)); });
     connect(mnuView_CountSubstitutes, &QAction::toggled, this, [this](bool on) {
         try {
             DBLib::SetCountSubstitutesAsStock(on);
@@ -606,7 +623,16 @@ void frmMain::connectWindows()
     });
 
     // Bar tools, beside the main window.
-    connect(mnuBAL, &QAction::triggered, this, [this] { showModeless(new frmBAL(this)); });
+    connect(mnuBAL, &QAction::triggered, this, [this] {
+        showModeless(new frmBAL(this, [this]() -> std::optional<double> {
+            const std::optional<DBLib::Drink> drink = DBLib::ReadDrink(selectedEntryText());
+            if (!drink)
+                return std::nullopt;
+            Maths::Settings settings;
+            settings.standard = Maths::StandardDrinkPreference();
+            return Maths::Compute(*drink, settings).standardDrinks;
+        }));
+    });
     connect(mnuMeasurement, &QAction::triggered, this, [this] { showModeless(new frmMeasurement(this)); });
     connect(mnuConversion, &QAction::triggered, this, [this] { showModeless(new frmConversionCalc(this)); });
     connect(mnusubs, &QAction::triggered, this, [this] { showModeless(new frmSubs(this)); });
@@ -622,7 +648,7 @@ QList<QAction*> frmMain::busyEntries() const
             mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock, mnuView_SearchAllNonAlcoholicDrinks,
             mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock, mnuUpdateDatabase, mnusubs, mnuTips,
             // Entries added later that read or change the database wait too.
-            mnuImport, mnuExport, mnuBarPlanner, mnuView_CountSubstitutes};
+            mnuImport, mnuExport, mnuBarPlanner, mnuPartyPlanner, mnuView_CountSubstitutes};
 }
 
 void frmMain::DisableMainMenus()
@@ -921,11 +947,16 @@ void frmMain::lstDrinks_Click()
         reportFailure(QStringLiteral("The recipe of %1 could not be read.").arg(m_selectedName), e);
         return;
     }
-    lstIngredients->clear();
+    // A recipe scaled for a party stays scaled until another drink is shown.
+    if (!m_recipe || !recipe || m_recipe->id != recipe->id)
+        m_servings = 1;
+    m_recipe = recipe;
     lblDrink->setText(QLatin1Char(' ') + m_selectedName);
     if (!recipe) {
         // Deleted by another window since the list was filled.
         m_selectedId = -1;
+        lstIngredients->clear();
+        lblMaths->clear();
         lblDescription->clear();
         lblGlassType->clear();
         picglass->clear();
@@ -937,8 +968,39 @@ void frmMain::lstDrinks_Click()
     m_glassType = recipe->glassType.value_or(0);
     showGlassPicture();
     lblGlassType->setText(recipe->glassName);
-    for (const DBLib::RecipeLine& line : std::as_const(recipe->lines))
+    showRecipeLines();
+}
+
+void frmMain::showRecipeLines()
+{
+    lstIngredients->clear();
+    if (!m_recipe) {
+        lblMaths->clear();
+        return;
+    }
+    Label3->setText(m_servings > 1 ? QStringLiteral("Ingredients (for %1)").arg(m_servings) : QStringLiteral("Ingredients"));
+    for (DBLib::RecipeLine line : std::as_const(m_recipe->lines)) {
+        if (m_servings > 1)
+            line.amount = Maths::ScaleAmount(line.amount, m_servings);
         lstIngredients->addItem(DBLib::RecipeLineText(line));
+    }
+    Maths::Settings settings;
+    settings.standard = Maths::StandardDrinkPreference();
+    const QString summary = Maths::Summary(Maths::Compute(*m_recipe, settings), settings, Maths::OuncesFirstPreference());
+    lblMaths->setText(m_servings > 1 && !summary.isEmpty() ? QStringLiteral("Each serving: ") + summary : summary);
+}
+
+void frmMain::mnuScaleRecipe_Click()
+{
+    if (!m_recipe)
+        return;
+    const std::optional<int> servings =
+        InputDialog::getInt(this, QStringLiteral("Scale Recipe"), QStringLiteral("Servings of %1:").arg(m_recipe->name),
+                            m_servings, 1, Maths::MaxServings);
+    if (!servings)
+        return;
+    m_servings = *servings;
+    showRecipeLines();
 }
 
 void frmMain::showGlassPicture()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/tools/DrinkListSearch.h"
+#include "core/store/RecipeRepository.h"
 #include "gui/tools/DrinkListHost.h"
 
 #include <QMainWindow>
@@ -121,6 +122,9 @@ private:
     void mnuView_SaveDrinkListOnExit_Click();
     void mnuAddCustom_Click();
     void mnuExport_Click();
+    void mnuScaleRecipe_Click();
+    // The recipe lines of the drink shown, scaled for the servings chosen, and its figures.
+    void showRecipeLines();
     void txtSearch_KeyUp();
 
     QString m_dataFolder;
@@ -136,6 +140,8 @@ private:
     // Set while the list itself moves its selection (removing an entry); the display must not follow.
     bool m_listChanging = false;
     bool m_importCancelled = false;
+    std::optional<DBLib::Drink> m_recipe; // the drink shown
+    int m_servings = 1;
     Lib::LetterIndex m_letterIndex{};
 
     // Controls; each has its name as objectName, by which tests find it.
@@ -150,6 +156,7 @@ private:
     QPlainTextEdit* lblDescription = nullptr;
     QLabel* picglass = nullptr;
     QLabel* lblGlassType = nullptr;
+    QLabel* lblMaths = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* Image2 = nullptr;
@@ -190,6 +197,7 @@ private:
     QAction* mnuEdit_EditIngredients = nullptr;
     QAction* mnuColor = nullptr;
     QAction* mnuAddCustom = nullptr;
+    QAction* mnuScaleRecipe = nullptr;
 
     QMenu* mnuView = nullptr;
     QAction* mnuView_ShowAllDrinks = nullptr;
@@ -208,6 +216,7 @@ private:
     QAction* mnusubs = nullptr;
     QAction* mnuTips = nullptr;
     QAction* mnuBarPlanner = nullptr;
+    QAction* mnuPartyPlanner = nullptr;
 
     QMenu* mnuHelp = nullptr;
     QAction* mnuContent = nullptr;

@@ -34,13 +34,13 @@ PrintResult cancelled()
 
 } // namespace
 
-QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& drinkNames, bool* ok)
+QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& drinkNames, bool* ok, int servings)
 {
     QList<Printing::RecipeRecord> records;
     *ok = false;
     try {
         for (const QString& name : drinkNames) {
-            const std::optional<Printing::RecipeRecord> r = Printing::ReadPrintRecord(name);
+            const std::optional<Printing::RecipeRecord> r = Printing::ReadPrintRecord(name, servings);
             if (!r) {
                 MessageBox::warning(
                     parent, MessageTitle,
@@ -102,12 +102,12 @@ PrintResult PrintPrintList(QWidget* parent, const PrintQueue& queue)
     return PrintQueueLines(parent, lines);
 }
 
-bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName)
+bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName, int servings)
 {
     if (drinkName.trimmed().isEmpty())
         return false;
     bool ok = false;
-    const QList<Printing::RecipeRecord> records = ReadRecords(parent, {drinkName}, &ok);
+    const QList<Printing::RecipeRecord> records = ReadRecords(parent, {drinkName}, &ok, servings);
     if (!ok)
         return false;
     QString error;
@@ -119,7 +119,7 @@ bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drin
     return true;
 }
 
-PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName)
+PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName, int servings)
 {
     if (drinkName.trimmed().isEmpty())
         return cancelled();
@@ -128,7 +128,7 @@ PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName)
     if (!PrintService::choosePrinter(parent, printer))
         return cancelled();
     bool ok = false;
-    const QList<Printing::RecipeRecord> records = ReadRecords(parent, {drinkName}, &ok);
+    const QList<Printing::RecipeRecord> records = ReadRecords(parent, {drinkName}, &ok, servings);
     if (!ok) {
         PrintResult r;
         r.outcome = Outcome::Failed;

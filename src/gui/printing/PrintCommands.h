@@ -25,10 +25,10 @@ Printing::PrintResult PrintPrintList(QWidget* parent, const PrintQueue& queue);
 
 // Appends the drink, read from the recipe database, to the queue (main window, "Add Drink to Print
 // List"). Nothing happens for an empty name.
-bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName);
+bool AddDrinkToPrintList(QWidget* parent, PrintQueue& queue, const QString& drinkName, int servings = 1);
 
 // One index card for the drink, laid out as for left side printing ("Print Drink to Index Card").
-Printing::PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName);
+Printing::PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName, int servings = 1);
 
 // One card per drink, in order, after one print dialog. showDrink, when given, is called with each
 // drink's name before its card is printed, so the main window can show the recipe being printed.
@@ -37,6 +37,6 @@ Printing::PrintResult PrintIndexCards(QWidget* parent, const QStringList& drinkN
 
 // The drinks' records, read from the recipe database; an empty list after telling the user when a
 // drink cannot be read.
-QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& drinkNames, bool* ok);
+QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& drinkNames, bool* ok, int servings = 1);
 
 } // namespace PrintCommands

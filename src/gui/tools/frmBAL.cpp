@@ -1,6 +1,7 @@
 #include "gui/tools/frmBAL.h"
 
 #include "gui/appearance/ColorSchemes.h"
+#include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
 #include "core/tools/BloodAlcohol.h"
 
@@ -13,6 +14,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 template <typename T> T* named(T* widget, const char* name)
@@ -23,7 +26,8 @@ template <typename T> T* named(T* widget, const char* name)
 
 } // namespace
 
-frmBAL::frmBAL(QWidget* parent) : QDialog(parent)
+frmBAL::frmBAL(QWidget* parent, std::function<std::optional<double>()> selectedDrinkStandardDrinks)
+    : QDialog(parent), m_selectedDrinkStandardDrinks(std::move(selectedDrinkStandardDrinks))
 {
     setObjectName(QStringLiteral("frmBAL"));
     setWindowTitle(QStringLiteral("Calculate Blood Alcohol Level"));
@@ -44,6 +48,10 @@ frmBAL::frmBAL(QWidget* parent) : QDialog(parent)
     cmdCalculate->setDefault(true);
     txtHours = named(new QLineEdit(QStringLiteral("1"), this), "txtHours");
     txtDrinks = named(new QLineEdit(QStringLiteral("1"), this), "txtDrinks");
+    cmdUseDrink = named(new QPushButton(QStringLiteral("&Use Selected Drink"), this), "cmdUseDrink");
+    cmdUseDrink->setAutoDefault(false);
+    cmdUseDrink->setToolTip(QStringLiteral("Take the standard drinks of the drink selected in the main window"));
+    cmdUseDrink->setEnabled(bool(m_selectedDrinkStandardDrinks));
     txtWeight = named(new QLineEdit(QStringLiteral("90"), this), "txtWeight");
 
     Label7 =
@@ -88,7 +96,11 @@ frmBAL::frmBAL(QWidget* parent) : QDialog(parent)
     form->addWidget(Label6, 1, 0);
     form->addWidget(cmbSex, 1, 1, Qt::AlignLeft);
     form->addWidget(Label2, 2, 0);
-    form->addWidget(txtDrinks, 2, 1, Qt::AlignLeft);
+    auto* drinksRow = new QHBoxLayout;
+    drinksRow->addWidget(txtDrinks);
+    drinksRow->addWidget(cmdUseDrink);
+    drinksRow->addStretch(1);
+    form->addLayout(drinksRow, 2, 1);
     form->addWidget(Label5, 3, 1);
     form->addWidget(Label3, 4, 0);
     form->addWidget(txtHours, 4, 1, Qt::AlignLeft);
@@ -129,11 +141,29 @@ frmBAL::frmBAL(QWidget* parent) : QDialog(parent)
 
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmBAL::VScroll1_Change);
     connect(cmdCalculate, &QPushButton::clicked, this, &frmBAL::cmdCalculate_Click);
+    connect(cmdUseDrink, &QPushButton::clicked, this, &frmBAL::cmdUseDrink_Click);
 }
 
 void frmBAL::VScroll1_Change(int value)
 {
     txtWeight->setText(QString::number(value));
+}
+
+void frmBAL::cmdUseDrink_Click()
+{
+    std::optional<double> standardDrinks;
+    try {
+        standardDrinks = m_selectedDrinkStandardDrinks();
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, windowTitle(), QStringLiteral("The selected drink could not be read."), e);
+        return;
+    }
+    if (!standardDrinks) {
+        MessageBox::information(this, windowTitle(),
+                                QStringLiteral("Select a drink with measured amounts in the main window first."));
+        return;
+    }
+    txtDrinks->setText(QString::number(std::round(*standardDrinks * 10) / 10, 'f', 1));
 }
 
 void frmBAL::cmdCalculate_Click()

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -15,16 +18,23 @@ class frmBAL : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmBAL(QWidget* parent = nullptr);
+    // selectedDrinkStandardDrinks: the standard drinks of the drink selected in the main window,
+    // nothing when none is selected or it has no measured volume.
+    explicit frmBAL(QWidget* parent = nullptr,
+                    std::function<std::optional<double>()> selectedDrinkStandardDrinks = {});
 
 private:
     void VScroll1_Change(int value);
     void cmdCalculate_Click();
+    void cmdUseDrink_Click();
+
+    std::function<std::optional<double>()> m_selectedDrinkStandardDrinks;
 
     QScrollBar* VScroll1;
     QComboBox* cmbSex;
     QLineEdit* txtBAL;
     QPushButton* cmdCalculate;
+    QPushButton* cmdUseDrink;
     QLineEdit* txtHours;
     QLineEdit* txtDrinks;
     QLineEdit* txtWeight;

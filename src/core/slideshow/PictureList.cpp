@@ -27,7 +27,10 @@ QStringList parse(const QByteArray& content)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"')) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                field.append(c); // a doubled quote inside a quoted entry is one quote
+                ++i;
+            } else if (c == QLatin1Char('"')) {
                 quoted = false;
             } else {
                 field.append(c);
@@ -69,7 +72,13 @@ bool write(const QString& path, const QStringList& entries, QString* error)
         return false;
     }
     for (const QString& entry : entries) {
-        file.write(entry.toUtf8());
+        // An entry the reader would split or trim goes between quotes, its own quotes doubled.
+        const bool plain = !entry.contains(QLatin1Char(',')) && !entry.contains(QLatin1Char('"')) &&
+                           entry.trimmed() == entry;
+        file.write(plain ? entry.toUtf8()
+                         : (QLatin1Char('"') + QString(entry).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                            QLatin1Char('"'))
+                               .toUtf8());
         file.write("\r\n");
     }
     if (!file.commit()) {

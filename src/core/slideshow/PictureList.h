@@ -13,12 +13,13 @@ inline const QString RelativePrefix = QStringLiteral("\\Images\\");
 
 // The stored entries, in file order, empty ones skipped. Blanks around an entry are dropped, a comma
 // ends an entry, and an entry between double quotes loses them. A missing or unreadable file gives
-// an empty list; a file larger than MaxFileSize is not read.
+// an empty list; a file larger than MaxFileSize is not read. Inside quotes, a doubled quote is one.
 QStringList read(const QString& path);
 QStringList parse(const QByteArray& content);
 inline constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
 
-// Writes one raw line per entry, CRLF line ends, replacing the file in one step.
+// Writes one line per entry, CRLF line ends, replacing the file in one step. An entry with a comma,
+// a double quote or blanks at either end is written between double quotes, its quotes doubled.
 bool write(const QString& path, const QStringList& entries, QString* error = nullptr);
 
 // The file path of an entry: relative entries are resolved in the data folder.

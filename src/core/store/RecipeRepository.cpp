@@ -224,14 +224,19 @@ SavedDrink ReplaceDrink(qint64 oldDrinkId, const DrinkEntry& entry)
     Sql::Connection& db = Database();
     const RecipeIndex::OwnWrites own;
     Sql::Transaction tx(db);
+    // A favourite stays a favourite; the changed drink has not been submitted as it now is.
+    DrinkEntry replacement = entry;
     step(QStringLiteral("Removing the old recipe"), [&] {
-        db.execute(QStringLiteral("DELETE FROM Drinks WHERE ID = ?1"), {oldDrinkId});
-        if (db.changes() == 0)
+        const QVariant favorite =
+            db.scalar(QStringLiteral("SELECT Favorite FROM Drinks WHERE ID = ?1"), {oldDrinkId});
+        if (!favorite.isValid())
             throw Sql::Error(0, QStringLiteral("the drink is no longer in the recipe database"));
+        replacement.favorite = favorite.toLongLong() != 0;
+        db.execute(QStringLiteral("DELETE FROM Drinks WHERE ID = ?1"), {oldDrinkId});
         db.execute(QStringLiteral("DELETE FROM DrinkInfo WHERE DrinkID = ?1"), {oldDrinkId});
         RecipeIndex::drinkRemoved(oldDrinkId);
     });
-    SavedDrink saved = writeDrink(db, entry);
+    SavedDrink saved = writeDrink(db, replacement);
     step(QStringLiteral("Saving the changes"), [&] { tx.commit(); });
     return saved;
 }
@@ -249,7 +254,7 @@ int AddMissingIngredientsToShoppingList(const QString& name)
 {
     const std::optional<qint64> id = drinkIdByName(name);
     if (!id)
-        return 0;
+        return -1;
     Sql::Connection& db = Database();
     db.execute(QStringLiteral("UPDATE Ingredients SET ShoppingList = 1 WHERE CurrentStock = 0 AND ShoppingList = 0 "
                               "AND ID IN (SELECT IngID FROM DrinkInfo WHERE DrinkID = ?1)"),

@@ -97,13 +97,15 @@ struct SavedDrink
 SavedDrink WriteNewDrink(const DrinkEntry& entry);
 
 // Deletes drink oldDrinkId with its recipe lines and writes entry as a new drink (the new ID is
-// computed after the delete). Throws, changing nothing, when oldDrinkId is no longer stored.
+// computed after the delete), keeping the old drink's favourite mark; the submitted mark goes (the
+// drink as changed has not been submitted). Throws, changing nothing, when oldDrinkId is no longer
+// stored.
 SavedDrink ReplaceDrink(qint64 oldDrinkId, const DrinkEntry& entry);
 
 // Sets or clears the favourite mark of the named drink; false when no drink has that name.
 bool SetFavorite(const QString& name, bool favorite);
 // Puts every ingredient of the drink that is not in stock on the shopping list; answers how many
-// ingredients were changed.
+// ingredients were changed, or -1 when no drink has that name.
 int AddMissingIngredientsToShoppingList(const QString& name);
 // Deletes the drink and its recipe lines in one transaction; false when no drink has that name.
 bool DeleteDrink(const QString& name);

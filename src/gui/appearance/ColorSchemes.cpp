@@ -44,15 +44,18 @@ Scheme& current()
 
 void LoadFromPreferences()
 {
-    const auto read = [](const QString& name) {
-        return fromColorRef(ModuleRegistry::ReadNumber(name).value_or(0));
+    // A value that is missing or not a number keeps that colour's default: never black on black.
+    const Scheme defaults = DefaultScheme(QPalette());
+    const auto read = [](const QString& name, const QColor& fallback) {
+        const std::optional<qint64> value = ModuleRegistry::ReadNumber(name);
+        return value ? fromColorRef(*value) : fallback;
     };
     Scheme& s = current();
-    s.Background = read(ModuleRegistry::Background);
-    s.Text = read(ModuleRegistry::Text);
-    s.Title = read(ModuleRegistry::Title);
-    s.Button = read(ModuleRegistry::Button);
-    s.TextListBox = read(ModuleRegistry::TextListBox);
+    s.Background = read(ModuleRegistry::Background, defaults.Background);
+    s.Text = read(ModuleRegistry::Text, defaults.Text);
+    s.Title = read(ModuleRegistry::Title, defaults.Title);
+    s.Button = read(ModuleRegistry::Button, defaults.Button);
+    s.TextListBox = read(ModuleRegistry::TextListBox, defaults.TextListBox);
 }
 
 void SaveToPreferences(const Scheme& scheme)

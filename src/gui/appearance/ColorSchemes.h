@@ -30,7 +30,8 @@ Scheme DefaultScheme(const QPalette& palette);
 // The scheme in force for this run; windows read it when they open.
 Scheme& current();
 
-// Reads the five preferences into current(); a value that is missing or not a number gives black.
+// Reads the five preferences into current(); a value that is missing or not a number keeps that
+// colour of the default scheme.
 void LoadFromPreferences();
 // Writes the five values (Background, Text, Title, Button, TextListBox) and makes them current.
 void SaveToPreferences(const Scheme& scheme);

@@ -300,6 +300,31 @@ void RecipeWindow::FinishSave(const DBLib::SavedDrink& saved)
     accept();
 }
 
+QString RecipeWindow::FormText() const
+{
+    QStringList parts{txtName->text(), cmbGlass->currentText(), txtDescription->toPlainText()};
+    for (int i = 0; i < RowCount; ++i)
+        parts << txtAmount[size_t(i)]->text() << cmbIngredient[size_t(i)]->currentText();
+    return parts.join(QChar(0x1F));
+}
+
+void RecipeWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownForm)
+        m_shownForm = FormText(); // the form as loaded
+}
+
+void RecipeWindow::reject()
+{
+    if (m_savedName.isEmpty() && m_shownForm && FormText() != *m_shownForm &&
+        MessageBox::show(this, QMessageBox::Question, windowTitle(),
+                         QStringLiteral("Throw away what you typed and close the window?"),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    QDialog::reject();
+}
+
 void RecipeWindow::ShowWriteFailure(const QString& what, const std::exception& error)
 {
     ErrorReport::show(this, windowTitle(), what, error);

@@ -8,6 +8,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -44,6 +45,12 @@ public:
 
     // The name the drink was stored under by the last successful save; empty before one.
     QString SavedName() const { return m_savedName; }
+
+    // Escape and Exit ask before typed changes are thrown away; without changes they just close.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 protected:
     RecipeWindow(QWidget* parent, const MainWindowLink& link, const QString& caption,
@@ -85,6 +92,10 @@ protected:
     QPushButton* cmdExit = nullptr;
 
 private:
+    // Everything the user can change, in one text, to tell whether anything was.
+    QString FormText() const;
+
     QStringListModel* m_ingredients = nullptr;
+    std::optional<QString> m_shownForm;
     QString m_savedName;
 };

@@ -170,6 +170,10 @@ void frmMain::createControls()
     nameFont.setBold(true);
     lblDrink->setFont(nameFont);
     lblDrink->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long name wraps inside the recipe side (the full name is in the tooltip) instead of making
+    // the window wider than the screen.
+    lblDrink->setWordWrap(true);
+    lblDrink->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label5 = new QLabel(right);
     Label5->setObjectName(QStringLiteral("Label5"));
 
@@ -715,7 +719,8 @@ int frmMain::checkedView() const
 void frmMain::RestoreDrinkListSelection()
 {
     const std::optional<qint64> code = ModuleRegistry::ReadNumber(ModuleRegistry::SaveDrinkListSelection);
-    const int view = code ? int(*code) : 0;
+    // A code that names none of the five views (a damaged or foreign preference) shows all drinks.
+    const int view = code && *code >= AllDrinks && *code <= Favorites ? int(*code) : AllDrinks;
     mnuView_ShowAllDrinks->setChecked(view == AllDrinks);
     mnuView_SearchDrinksAvailableWithCurrentStock->setChecked(view == CurrentStock);
     mnuView_SearchAllNonAlcoholicDrinks->setChecked(view == NonAlcoholic);
@@ -952,6 +957,7 @@ void frmMain::lstDrinks_Click()
         m_servings = 1;
     m_recipe = recipe;
     lblDrink->setText(QLatin1Char(' ') + m_selectedName);
+    lblDrink->setToolTip(m_selectedName);
     if (!recipe) {
         // Deleted by another window since the list was filled.
         m_selectedId = -1;
@@ -1024,6 +1030,14 @@ void frmMain::reportFailure(const QString& what, const std::exception& e)
     ErrorReport::show(this, QStringLiteral("Tumblerix"), what, e);
 }
 
+void frmMain::reportGone(const QString& name)
+{
+    MessageBox::warning(this, QStringLiteral("Tumblerix"),
+                        QStringLiteral("%1 is no longer in the recipe database, so nothing was changed. Choose a view "
+                                       "from the View menu to bring the list up to date.")
+                            .arg(name));
+}
+
 void frmMain::mnuMarkAsFavorite_Click()
 {
     const QString name = selectedEntryText();
@@ -1031,7 +1045,10 @@ void frmMain::mnuMarkAsFavorite_Click()
         return;
     m_selectedName = name;
     try {
-        DBLib::SetFavorite(name, true);
+        if (!DBLib::SetFavorite(name, true)) {
+            reportGone(name);
+            return;
+        }
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("%1 could not be added to the favorites.").arg(name), e);
         return;
@@ -1046,7 +1063,10 @@ void frmMain::mnuRemoveFromFavorites_Click()
         return;
     m_selectedName = name;
     try {
-        DBLib::SetFavorite(name, false);
+        if (!DBLib::SetFavorite(name, false)) {
+            reportGone(name);
+            return;
+        }
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("%1 could not be removed from the favorites.").arg(name), e);
         return;
@@ -1063,7 +1083,8 @@ void frmMain::mnuAddShoppingList_Click()
     if (name.isEmpty())
         return;
     try {
-        DBLib::AddMissingIngredientsToShoppingList(name);
+        if (DBLib::AddMissingIngredientsToShoppingList(name) < 0)
+            reportGone(name);
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("The ingredients of %1 could not be put on the shopping list.").arg(name), e);
     }
@@ -1075,12 +1096,16 @@ void frmMain::mnuDelete_Click()
     m_selectedName = name;
     if (name.trimmed().isEmpty())
         return;
-    if (MessageBox::question(this, QStringLiteral("Delete Confirmation"),
-                             QStringLiteral("Are you sure you want to permanately deleted this drink?")) !=
-        QMessageBox::Yes)
+    // No is the default: Enter alone must not delete a recipe.
+    if (MessageBox::show(this, QMessageBox::Question, QStringLiteral("Delete Confirmation"),
+                         QStringLiteral("Are you sure you want to permanately deleted this drink?"),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     try {
-        DBLib::DeleteDrink(name);
+        if (!DBLib::DeleteDrink(name)) {
+            reportGone(name);
+            return;
+        }
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("%1 could not be deleted.").arg(name), e);
         return;

@@ -114,6 +114,8 @@ private:
     void startSlideShow();
     void showSlide(bool resize);
     void reportFailure(const QString& what, const std::exception& e);
+    // A command found no drink of the name shown (another program removed it): says so.
+    void reportGone(const QString& name);
 
     void mnuMarkAsFavorite_Click();
     void mnuRemoveFromFavorites_Click();

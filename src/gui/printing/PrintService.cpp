@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QGuiApplication>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -294,7 +296,11 @@ QWidget* PrintService::preview(QWidget* parent, const QList<QStringList>& docume
         for (const QStringList& d : documents)
             paintPlan(painter, *printer, planPages(*printer, d), firstPage, nullptr);
     });
-    dialog->resize(800, 900);
+    // As tall as a page can be shown, but never beyond the screen (a laptop's 768 pixels).
+    QSize size(800, 900);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    dialog->resize(size);
     dialog->show();
     return dialog;
 }

@@ -118,7 +118,11 @@ IngredientListEditor::IngredientListEditor(QWidget* parent, DBLib::IngredientLis
                                                            cmdRemove,    cmdAdd,       lstStock,  lstList};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder.at(i), tabOrder.at(i + 1));
-    tabOrder.first()->setFocus();
+    // The window opens with the focus on the list, and Enter presses no button by itself: whatever
+    // the tab order, one key must not clear the list.
+    for (QPushButton* b : {cmdAdd, cmdRemove, cmdSave, cmdCancel, cmdPrintList, cmdClearList})
+        b->setAutoDefault(false);
+    lstList->setFocus();
 
     connect(cmdAdd, &QPushButton::clicked, this, &IngredientListEditor::cmdAdd_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &IngredientListEditor::cmdRemove_Click);

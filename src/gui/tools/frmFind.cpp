@@ -222,6 +222,7 @@ void frmFind::RunSearch()
         return;
     }
     lstFind->clear();
+    const QString statusBefore = m_panel1->text();
     m_panel1->setText(SearchingText);
     // The search does not yield to the event loop; show the state before it starts.
     m_panel1->repaint();
@@ -242,6 +243,7 @@ void frmFind::RunSearch()
             if (request.ingredient.isEmpty()) {
                 MessageBox::show(this, QMessageBox::NoIcon, QStringLiteral("Ingredient to Search not Selected"),
                                  QStringLiteral("Please Select Ingredient to Search"), QMessageBox::Ok);
+                m_panel1->setText(statusBefore); // nothing was searched
                 return;
             }
             const qint64 id = DBLib::FindIngredientID(request.ingredient);

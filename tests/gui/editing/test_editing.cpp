@@ -582,6 +582,11 @@ private Q_SLOTS:
         typeText(f.name, QStringLiteral("never"));
         chooseGlass(f.glass, QStringLiteral("Cocktail Glass"));
         fillRows(f, {QStringLiteral("1 oz|Gin")});
+        // Escape asks first; No (the default) keeps the typing.
+        QTest::keyClick(f.name, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.name->text(), QStringLiteral("never"));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
         QTest::keyClick(f.name, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -662,7 +667,7 @@ private Q_SLOTS:
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Name = ?1"), {Lib::EncodeText(loaded)}),
                  qint64(loaded == storedName ? 1 : 0));
         QCOMPARE(recipeLines(id), (QStringList{QStringLiteral("2 oz|Gin"), QStringLiteral("1/2 oz|Dry Vermouth")}));
-        QCOMPARE(drinkColumn(id, "Favorite").toInt(), 0);
+        QCOMPARE(drinkColumn(id, "Favorite").toInt(), 1); // a favourite stays one
         QCOMPARE(drinkColumn(id, "Submitted").toInt(), 0);
         QCOMPARE(drinkColumn(id, "CurrentStock").toInt(), 1); // Gin and Dry Vermouth are in stock
         QCOMPARE(Lib::DecodeText(drinkColumn(id, "Description")), QStringLiteral("Stir and serve."));

@@ -138,8 +138,13 @@ private Q_SLOTS:
         // The favourites view is reloaded too.
         QTest::newRow("5 favourites") << QStringLiteral("5") << QStringLiteral("mnuView_ShowFavorites")
                                       << QStringList{QStringLiteral("MARTINI")};
-        QTest::newRow("out of range") << QStringLiteral("9") << QString() << QStringList{};
-        QTest::newRow("not a number") << QStringLiteral("x") << QString() << QStringList{};
+        // A code that names no view shows all drinks.
+        QTest::newRow("out of range") << QStringLiteral("9") << QStringLiteral("mnuView_ShowAllDrinks")
+                                      << QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
+                                                     QStringLiteral("SUNRISE FIZZ")};
+        QTest::newRow("not a number") << QStringLiteral("x") << QStringLiteral("mnuView_ShowAllDrinks")
+                                      << QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
+                                                     QStringLiteral("SUNRISE FIZZ")};
     }
     void restoredView()
     {
@@ -493,10 +498,9 @@ private Q_SLOTS:
         QTest::keyClick(editor.lstAddCustom, Qt::Key_Delete);
         QCOMPARE(editor.lstAddCustom->count(), shipped);
         editor.cmdExit->click();
-        // Reloaded by the loading rule: the comma splits the new path in two.
-        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->count(), shipped + 1);
-        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped - 1)->text(), QStringLiteral("/pictures/bar"));
-        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped)->text(), QStringLiteral("night.png"));
+        // Reloaded whole: the path with a comma was written between quotes.
+        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->count(), shipped);
+        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped - 1)->text(), QStringLiteral("/pictures/bar, night.png"));
         // A missing picture shows the replacement and the show goes on.
         mainControl<QLabel>(w, "Image1")->clear();
         mainControl<QTimer>(w, "SlideShowTimer")->setInterval(1);

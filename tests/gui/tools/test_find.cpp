@@ -433,9 +433,9 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::history().first().title, QStringLiteral("Ingredient to Search not Selected"));
         QCOMPARE(MessageBox::history().first().text, QStringLiteral("Please Select Ingredient to Search"));
         QCOMPARE(MessageBox::history().first().buttons, MessageBox::Buttons(QMessageBox::Ok));
-        // The search stopped where it was.
+        // Nothing was searched: the status is what it was before.
         QVERIFY(hits().isEmpty());
-        QCOMPARE(find().statusText(), QStringLiteral("Searching Please Wait"));
+        QCOMPARE(find().statusText(), QStringLiteral("Searching Completed"));
     }
 
     // Find pressed while the main list is being refilled searches the whole list once it is back.

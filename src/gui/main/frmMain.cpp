@@ -11,6 +11,7 @@
 #include "gui/online/frmUpdate.h"
 #include "gui/planner/frmBarPlanner.h"
 #include "gui/planner/frmPartyPlanner.h"
+#include "gui/settings/frmPreferences.h"
 #include "gui/printing/PrintCommands.h"
 #include "core/printing/PrintQueue.h"
 #include "gui/printing/frmPrintList.h"
@@ -357,6 +358,7 @@ void frmMain::createMenus()
     separator(mnuTools, "mnuDiv2");
     mnuColor = action(mnuTools, QStringLiteral("&Change Colors"), "mnuColor");
     mnuAddCustom = action(mnuTools, QStringLiteral("Add/Remove Picture"), "mnuAddCustom");
+    mnuPreferences = action(mnuTools, QStringLiteral("Pr&eferences…"), "mnuPreferences");
     separator(mnuTools, "mnuDivScale");
     mnuScaleRecipe = action(mnuTools, QStringLiteral("&Scale Recipe…"), "mnuScaleRecipe");
     connect(mnuScaleRecipe, &QAction::triggered, this, &frmMain::mnuScaleRecipe_Click);
@@ -613,6 +615,20 @@ void frmMain::connectWindows()
         }
         showModeless(m_planner);
     });
+    connect(mnuPreferences, &QAction::triggered, this, [this] {
+        frmPreferences window(m_dataFolder, this);
+        if (window.exec() != QDialog::Accepted)
+            return;
+        // The units, the standard drink and the substitute rule may have changed.
+        {
+            const QSignalBlocker quiet(mnuView_CountSubstitutes);
+            mnuView_CountSubstitutes->setChecked(DBLib::CountSubstitutesAsStock());
+        }
+        showRecipeLines();
+        refreshStaleView();
+        if (m_planner)
+            m_planner->Refresh();
+    });
     connect(mnuPartyPlanner, &QAction::triggered, this, [this] { showModeless(new frmPartyPlanner(this, this)); });
     connect(mnuView_CountSubstitutes, &QAction::toggled, this, [this](bool on) {
         try {
@@ -652,7 +668,7 @@ QList<QAction*> frmMain::busyEntries() const
             mnuView_ShowFavorites, mnuView_SearchDrinksAvailableWithCurrentStock, mnuView_SearchAllNonAlcoholicDrinks,
             mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock, mnuUpdateDatabase, mnusubs, mnuTips,
             // Entries added later that read or change the database wait too.
-            mnuImport, mnuExport, mnuBarPlanner, mnuPartyPlanner, mnuView_CountSubstitutes};
+            mnuImport, mnuExport, mnuBarPlanner, mnuPartyPlanner, mnuView_CountSubstitutes, mnuPreferences};
 }
 
 void frmMain::DisableMainMenus()

@@ -199,6 +199,7 @@ private:
     QAction* mnuEdit_EditIngredients = nullptr;
     QAction* mnuColor = nullptr;
     QAction* mnuAddCustom = nullptr;
+    QAction* mnuPreferences = nullptr;
     QAction* mnuScaleRecipe = nullptr;
 
     QMenu* mnuView = nullptr;

@@ -27,6 +27,8 @@ inline const QString LastUpdate = QStringLiteral("lastUpdate");
 inline const QString StandardDrinkGrams = QStringLiteral("standardDrinkGrams");
 inline const QString UnitsFirst = QStringLiteral("unitsFirst");
 inline const QString CountSubstitutes = QStringLiteral("countSubstitutes");
+// "1" once the user has chosen colours in the colour window.
+inline const QString ColorsChosen = QStringLiteral("colorsChosen");
 
 // The colours of the default scheme that do not come from the desktop's palette.
 inline constexpr qint64 DefaultBackground = 16777215; // white

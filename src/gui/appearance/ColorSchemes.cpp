@@ -12,6 +12,9 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include <cmath>
+#include <tuple>
+
 namespace ColorSchemes {
 
 QColor fromColorRef(qint64 value)
@@ -25,15 +28,52 @@ qint64 toColorRef(const QColor& colour)
     return qint64(colour.red()) | (qint64(colour.green()) << 8) | (qint64(colour.blue()) << 16);
 }
 
+bool IsDark(const QPalette& palette)
+{
+    return palette.color(QPalette::Active, QPalette::Window).lightnessF() <
+           palette.color(QPalette::Active, QPalette::WindowText).lightnessF();
+}
+
 Scheme DefaultScheme(const QPalette& palette)
 {
     Scheme s;
-    s.Background = fromColorRef(ModuleRegistry::DefaultBackground);
     s.Button = palette.color(QPalette::Active, QPalette::Button);
     s.Text = palette.color(QPalette::Active, QPalette::WindowText);
     s.TextListBox = palette.color(QPalette::Active, QPalette::Base);
-    s.Title = fromColorRef(ModuleRegistry::DefaultTitle);
+    if (IsDark(palette)) {
+        s.Background = palette.color(QPalette::Active, QPalette::Window);
+        s.Title = QColor(0x8a, 0xb4, 0xf8); // light blue: the dark blue of a light desktop, readable on dark
+    } else {
+        s.Background = fromColorRef(ModuleRegistry::DefaultBackground);
+        s.Title = fromColorRef(ModuleRegistry::DefaultTitle);
+    }
     return s;
+}
+
+double ContrastRatio(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QStringList HardToRead(const Scheme& scheme)
+{
+    const std::tuple<QColor, QColor, const char*> pairs[] = {
+        {scheme.Text, scheme.Background, "Text on Background"},
+        {scheme.Title, scheme.Background, "Titles on Background"},
+        {scheme.Text, scheme.TextListBox, "Text on List/Text Boxes"},
+    };
+    QStringList hard;
+    for (const auto& [foreground, background, words] : pairs) {
+        if (ContrastRatio(foreground, background) < 3.0)
+            hard << QString::fromLatin1(words);
+    }
+    return hard;
 }
 
 Scheme& current()
@@ -46,6 +86,18 @@ void LoadFromPreferences()
 {
     // A value that is missing or not a number keeps that colour's default: never black on black.
     const Scheme defaults = DefaultScheme(QPalette());
+    // Colours the first start wrote from the desktop's palette are not a choice: the desktop may
+    // have turned dark since. A file from before the mark with anything but the first start's white
+    // and dark blue holds colours the user chose.
+    const bool chosen = ModuleRegistry::ReadText(ModuleRegistry::ColorsChosen) == QLatin1String("1") ||
+                        (ModuleRegistry::ReadNumber(ModuleRegistry::Background).value_or(ModuleRegistry::DefaultBackground) !=
+                             ModuleRegistry::DefaultBackground ||
+                         ModuleRegistry::ReadNumber(ModuleRegistry::Title).value_or(ModuleRegistry::DefaultTitle) !=
+                             ModuleRegistry::DefaultTitle);
+    if (!chosen) {
+        current() = defaults;
+        return;
+    }
     const auto read = [](const QString& name, const QColor& fallback) {
         const std::optional<qint64> value = ModuleRegistry::ReadNumber(name);
         return value ? fromColorRef(*value) : fallback;
@@ -65,6 +117,7 @@ void SaveToPreferences(const Scheme& scheme)
     ModuleRegistry::WriteRegistryValue(ModuleRegistry::Title, toColorRef(scheme.Title));
     ModuleRegistry::WriteRegistryValue(ModuleRegistry::Button, toColorRef(scheme.Button));
     ModuleRegistry::WriteRegistryValue(ModuleRegistry::TextListBox, toColorRef(scheme.TextListBox));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::ColorsChosen, QStringLiteral("1"));
     current() = scheme;
 }
 
@@ -91,6 +144,15 @@ bool isInput(const QWidget* w)
            qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w);
 }
 
+// A text colour that reads on the background: the scheme's text when it does, else black or white.
+QColor readableOn(const QColor& background, const QColor& preferred)
+{
+    if (ContrastRatio(preferred, background) >= 3.0)
+        return preferred;
+    return ContrastRatio(Qt::black, background) >= ContrastRatio(Qt::white, background) ? QColor(Qt::black)
+                                                                                        : QColor(Qt::white);
+}
+
 } // namespace
 
 void applyWindow(QWidget* window, const Scheme& scheme)
@@ -98,7 +160,7 @@ void applyWindow(QWidget* window, const Scheme& scheme)
     if (!window)
         return;
     window->setAutoFillBackground(true);
-    setRoles(window, {{QPalette::Window, scheme.Background}});
+    setRoles(window, {{QPalette::Window, scheme.Background}, {QPalette::WindowText, readableOn(scheme.Background, scheme.Text)}});
 }
 
 void applyBackgroundToAll(QWidget* window, const Scheme& scheme)
@@ -107,7 +169,8 @@ void applyBackgroundToAll(QWidget* window, const Scheme& scheme)
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (child->isWindow())
             continue;
-        setRoles(child, {{QPalette::Window, scheme.Background}});
+        setRoles(child, {{QPalette::Window, scheme.Background},
+                         {QPalette::WindowText, readableOn(scheme.Background, scheme.Text)}});
     }
 }
 
@@ -123,7 +186,7 @@ void applyDataLabel(QWidget* label, const Scheme& scheme)
 
 void applyButton(QWidget* button, const Scheme& scheme)
 {
-    setRoles(button, {{QPalette::Button, scheme.Button}});
+    setRoles(button, {{QPalette::Button, scheme.Button}, {QPalette::ButtonText, readableOn(scheme.Button, scheme.Text)}});
 }
 
 void applyInput(QWidget* input, const Scheme& scheme)

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QStringList>
 
 #include <initializer_list>
 #include <utility>
@@ -24,16 +25,27 @@ struct Scheme
 QColor fromColorRef(qint64 value);
 qint64 toColorRef(const QColor& colour);
 
-// White backgrounds, dark blue headings, the palette's button, window-text and base colours.
+// White backgrounds, dark blue headings, the palette's button, window-text and base colours. Under
+// a dark palette (its window darker than its text) the palette's own background instead, with
+// light blue headings, so nothing is light text on white.
 Scheme DefaultScheme(const QPalette& palette);
+bool IsDark(const QPalette& palette);
+
+// The contrast ratio of two colours, 1 (the same) to 21 (black on white), as accessibility
+// guidelines count it.
+double ContrastRatio(const QColor& a, const QColor& b);
+// Pairs of the scheme whose contrast is under 3:1, in words ("Text on Background"); empty when all read well.
+QStringList HardToRead(const Scheme& scheme);
 
 // The scheme in force for this run; windows read it when they open.
 Scheme& current();
 
 // Reads the five preferences into current(); a value that is missing or not a number keeps that
-// colour of the default scheme.
+// colour of the default scheme. Until the user has chosen colours, the default scheme of the
+// desktop's palette now is used, so a dark desktop theme stays readable.
 void LoadFromPreferences();
-// Writes the five values (Background, Text, Title, Button, TextListBox) and makes them current.
+// Writes the five values (Background, Text, Title, Button, TextListBox), notes that the user chose
+// them, and makes them current.
 void SaveToPreferences(const Scheme& scheme);
 
 // The one place a widget's colours are set: each role in the active and inactive groups (and the

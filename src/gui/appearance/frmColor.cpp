@@ -1,6 +1,7 @@
 #include "gui/appearance/frmColor.h"
 
 #include "gui/common/ColorDialog.h"
+#include "gui/common/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -159,7 +160,8 @@ void frmColor::showScheme(const ColorSchemes::Scheme& scheme)
 
 void frmColor::pick(QFrame* swatch, const QString& what)
 {
-    if (const std::optional<QColor> colour = ColorDialog::choose(this, QStringLiteral("Color for ") + what))
+    if (const std::optional<QColor> colour =
+            ColorDialog::choose(this, QStringLiteral("Color for ") + what, swatchColour(swatch)))
         setSwatchColour(swatch, *colour);
 }
 
@@ -170,6 +172,13 @@ void frmColor::CommandResetToDefault_Click()
 
 void frmColor::cmdOk_Click()
 {
+    // Kept even when hard to read (the user may want it so), but said.
+    const QStringList hard = ColorSchemes::HardToRead(swatchScheme());
+    if (!hard.isEmpty()) {
+        MessageBox::warning(this, windowTitle(),
+                            QStringLiteral("These colours are close to each other and may be hard to read:\n\n") +
+                                hard.join(QLatin1Char('\n')));
+    }
     // Stored first: the main window redraws from the program's current scheme, which this sets.
     ColorSchemes::SaveToPreferences(swatchScheme());
     if (m_applyToMainWindow)

@@ -9,19 +9,21 @@ namespace ColorDialog {
 namespace {
 
 QColor lastColour = Qt::black;
+QColor openedAt;
 bool answerQueued = false;
 std::optional<QColor> queuedAnswer;
 
 } // namespace
 
-std::optional<QColor> choose(QWidget* parent, const QString& title)
+std::optional<QColor> choose(QWidget* parent, const QString& title, const QColor& initial)
 {
     std::optional<QColor> answer;
+    openedAt = initial.isValid() ? initial : lastColour;
     if (answerQueued) {
         answerQueued = false;
         answer = std::exchange(queuedAnswer, std::nullopt);
     } else {
-        const QColor picked = QColorDialog::getColor(lastColour, parent, title);
+        const QColor picked = QColorDialog::getColor(openedAt, parent, title);
         if (picked.isValid())
             answer = picked;
     }
@@ -30,6 +32,11 @@ std::optional<QColor> choose(QWidget* parent, const QString& title)
         return answer;
     }
     return std::nullopt;
+}
+
+QColor lastOpenedAt()
+{
+    return openedAt;
 }
 
 QColor lastChosen()

@@ -11,8 +11,11 @@ class QWidget;
 // colour last chosen in it (black before the first pick), whichever window asks.
 namespace ColorDialog {
 
-// The chosen colour, or nullopt when the user cancelled (which is not an error).
-std::optional<QColor> choose(QWidget* parent, const QString& title = QString());
+// The chosen colour, or nullopt when the user cancelled (which is not an error). The dialog opens
+// at initial when it is given, else at the colour chosen last.
+std::optional<QColor> choose(QWidget* parent, const QString& title = QString(), const QColor& initial = QColor());
+// The colour the last dialog opened at (tests).
+QColor lastOpenedAt();
 
 // The colour the next dialog opens with.
 QColor lastChosen();

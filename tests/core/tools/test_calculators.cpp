@@ -15,9 +15,6 @@ using UnitConversion::Status;
 
 namespace {
 
-// What the description box shows after a grade that leaves it alone.
-const QString Keep = QStringLiteral("<keeps previous>");
-
 struct BalCase
 {
     const char *drinks, *hours, *weight;
@@ -164,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(out.message.isEmpty(), c.refused == Field::None);
         QCOMPARE(out.grade.balText, text(c.bal));
         if (c.refused == Field::None)
-            QCOMPARE(out.grade.description.value_or(Keep), c.description ? text(c.description) : Keep);
+            QCOMPARE(out.grade.description, c.description ? std::optional(text(c.description)) : std::nullopt);
     }
 
     // The effects table: a new text from each threshold on, the same text up to the next one.
@@ -178,7 +175,6 @@ private Q_SLOTS:
             QVERIFY(grade(starts[i]).has_value() && grade(starts[i]) != grade(starts[i] - 1));
             QCOMPARE(grade(starts[i + 1] - 1), grade(starts[i]));
         }
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, BloodAlcohol::Compute(3, 1, 0, true));
     }
 
     // Worked out by hand from the units' sizes (1 oz = 29.5857988165 ml, 6 tsp ...), the quantity read

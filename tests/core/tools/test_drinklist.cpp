@@ -43,7 +43,6 @@ private Q_SLOTS:
         QStringList entries = Entries;
         entries.insert(2, QString());
         QCOMPARE(BuildLetterIndex(entries), indexOf({{'A', 1}, {'M', 3}, {'Z', 8}}));
-        QCOMPARE(BuildLetterIndex({}), Lib::LetterIndex{});
     }
 
     void search_data()
@@ -71,8 +70,7 @@ private Q_SLOTS:
 
     void searchStartsAtTheLetter()
     {
-        // An index that points past the first match shows where the search starts.
-        // Lower case starts from the top.
+        // An index pointing past the first match shows where the search starts; lower case: the top.
         const Lib::LetterIndex index = indexOf({{'A', 2}, {'M', 5}, {'Z', 8}});
         QList<int> found;
         for (const QString& text : names("MA,A,Z,ma"))
@@ -92,7 +90,6 @@ private Q_SLOTS:
         QTest::newRow("before the letter's start") << names("ALABAMA,ZAZA") << QStringList{};
         QTest::newRow("other initials anywhere") << names("mojito 2,7 AND 7") << names("7 AND 7,mojito 2");
         QTest::newRow("the last copy counts") << names("ZOMBIE") << names("ZOMBIE");
-        QTest::newRow("none") << QStringList{} << QStringList{};
     }
     void hitsInMainList()
     {
@@ -132,8 +129,7 @@ private Q_SLOTS:
         const QStringList entries = {QStringLiteral("\\Images\\slide1.svg"), QStringLiteral("/home/me/bar.png")};
         QVERIFY(PictureList::write(path, entries));
         QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("\\Images\\slide1.svg\r\n/home/me/bar.png\r\n"));
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "\\Images\\slide1.svg\r\n/home/me/bar.png\r\n");
         QCOMPARE(PictureList::read(path), entries);
         QString error;
         QVERIFY(!PictureList::write(QDir(dir.path()).filePath(QStringLiteral("no/such/folder")), entries, &error));

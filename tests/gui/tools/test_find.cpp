@@ -103,8 +103,7 @@ private Q_SLOTS:
         QCOMPARE(m_find->statusText(), u"Searching Completed"_s);
         ingredients()->setEditText(u"Grenadine"_s);
         find(u"zzz"_s);
-        QVERIFY(hits().isEmpty());
-        QVERIFY(MessageBox::history().isEmpty());
+        QVERIFY(hits().isEmpty() && MessageBox::history().isEmpty());
     }
 
     // A hit clicked or reached with the keys is selected in the main window, if it is still there.

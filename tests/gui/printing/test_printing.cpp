@@ -140,8 +140,12 @@ private Q_SLOTS:
         QCOMPARE(pdf.pages, (QList<QSizeF>{paper, paper}));
         // The 5 x 3 inch card: the paper, or the bottom (left) or top (right) of a letter page.
         const QRectF card(0, !cardPaper && !rightSide ? 612 - 216 : 0, 360, 216);
-        for (const PdfWord& w : pdf.words)
+        double right = 0;
+        for (const PdfWord& w : pdf.words) {
             QVERIFY2(card.contains(w.box), qPrintable(w.text));
+            right = std::max(right, w.box.right());
+        }
+        QVERIFY(right > 4 * 72); // fitted to the card's width, not drawn at the smallest size
         const QRectF gimlet = pdf.find(u"GIMLET"_s).first().box, screwdriver = pdf.find(u"SCREWDRIVER"_s).first().box;
         QCOMPARE(pdf.find(u"SCREWDRIVER"_s).first().page, 2);
         QVERIFY(qAbs(gimlet.top() - screwdriver.top()) < 0.5 && gimlet.top() < card.top() + 72);
@@ -231,7 +235,6 @@ private Q_SLOTS:
         tick(window, {1, 2});
         m_answer.copies = 2;
         child<QPushButton>(&window, "cmdPrintRegular")->click();
-        QCOMPARE(window.lastResult().documents, 2);
         const PdfText pdf = readPdf(m_answer.pdf);
         QCOMPARE(pdf.find(u"MARTINI"_s).size(), 2);
         QCOMPARE(pdf.find(u"SCREWDRIVER"_s).size(), 2);

@@ -13,7 +13,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-
 using ColorSchemes::Scheme;
 using namespace Qt::StringLiterals;
 
@@ -130,6 +129,7 @@ private Q_SLOTS:
         frmAbout about(nullptr, m_folder->path());
         QCOMPARE(child<QLabel>(&about, "lblTitle")->text(), u"Tumblerix Version 9.1.0"_s);
         about.show();
+        QVERIFY(about.width() < 600); // the long notices wrap rather than widen the box
         child<QPushButton>(&about, "cmdSysInfo")->click();
         QPointer<frmSystemInfo> info = about.systemInfoWindow();
         auto* tree = child<QTreeWidget>(info, "treeInfo");

@@ -105,7 +105,6 @@ private Q_SLOTS:
         to->setCurrentIndex(to->findText(u"Liter"_s));
         child<QPushButton>(&window, "cmdConvert")->click();
         QCOMPARE(out->text(), u"0.75"_s);
-        QVERIFY(MessageBox::history().isEmpty());
 
         in->setText(u"7 5 0"_s);
         child<QPushButton>(&window, "cmdConvert")->click();

@@ -1,103 +1,104 @@
-#include "TestSupport.h"
-
-#include "core/tools/DrinkListSearch.h"
 #include "core/slideshow/PictureList.h"
-#include "core/store/DBLib.h"
-#include "core/store/RecipeRepository.h"
+#include "core/tools/DrinkListSearch.h"
+#include "core/tools/FindSearch.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Lib::BuildLetterIndex;
 using Lib::IncrementalSearch;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+
+// A letter index with the given starts (letter, position); every other letter 0.
+Lib::LetterIndex indexOf(std::initializer_list<std::pair<char, int>> starts)
+{
+    Lib::LetterIndex index{};
+    for (const auto& [letter, position] : starts)
+        index[letter - 'A' + 1] = position;
+    return index;
+}
+
+QStringList names(const char* commaSeparated)
+{
+    return QString::fromUtf8(commaSeparated).split(u',', Qt::SkipEmptyParts);
+}
+
+const QStringList Entries = names("7 AND 7,ALABAMA,MANHATTAN,MARGARITA,MARTINEZ,MARTINI,MOJITO,ZOMBIE");
+
+} // namespace
 
 class TestDrinkList : public QObject
 {
     Q_OBJECT
 
-    const QStringList m_entries = {QStringLiteral("7 AND 7"),   QStringLiteral("ALABAMA"),   QStringLiteral("MANHATTAN"),
-                                   QStringLiteral("MARGARITA"), QStringLiteral("MARTINEZ"),  QStringLiteral("MARTINI"),
-                                   QStringLiteral("MOJITO"),    QStringLiteral("ZOMBIE")};
-
 private Q_SLOTS:
     void letterIndex()
     {
-        const Lib::LetterIndex index = BuildLetterIndex(m_entries);
-        QCOMPARE(index[1], 1);  // A
-        QCOMPARE(index[13], 2); // M
-        QCOMPARE(index[26], 7); // Z
-        QCOMPARE(index[2], 0);  // no B
-        // Letters no entry starts with stay 0; "7 AND 7" is not indexed under any letter.
-        for (int k = 1; k <= 26; ++k) {
-            if (k != 1 && k != 13 && k != 26)
-                QCOMPARE(index[k], 0);
-        }
+        // Letters no entry starts with stay 0; "7 AND 7" and the empty entry are under no letter.
+        QStringList entries = Entries;
+        entries.insert(2, QString());
+        QCOMPARE(BuildLetterIndex(entries), indexOf({{'A', 1}, {'M', 3}, {'Z', 8}}));
     }
 
     void search_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");
-        QTest::newRow("three upper-case letters") << QStringLiteral("MAR") << 3;
-        QTest::newRow("same letters in lower case") << QStringLiteral("mar") << 3;
-        QTest::newRow("longer prefix") << QStringLiteral("MARTINI") << 5;
-        QTest::newRow("mixed case") << QStringLiteral("Mart") << 4;
-        QTest::newRow("empty text selects the first") << QString() << 0;
-        QTest::newRow("no entry starts with it") << QStringLiteral("MAX") << -1;
-        QTest::newRow("blanks only") << QStringLiteral("   ") << -1;
-        QTest::newRow("blank before the text") << QStringLiteral(" MAR") << -1;
-        QTest::newRow("digit from the top") << QStringLiteral("7") << 0;
-        QTest::newRow("letter that begins nothing") << QStringLiteral("B") << -1;
-        QTest::newRow("lower-case z from the top") << QStringLiteral("zo") << 7;
+        QTest::newRow("three capitals") << "MAR" << 3;
+        QTest::newRow("same letters in lower case") << "mar" << 3;
+        QTest::newRow("mixed case") << "Mart" << 4;
+        QTest::newRow("empty text selects the first") << "" << 0;
+        QTest::newRow("no entry starts with it") << "MAX" << -1;
+        QTest::newRow("blanks only") << "   " << -1;
+        QTest::newRow("blank before the text") << " MAR" << -1;
+        QTest::newRow("digit from the top") << "7" << 0;
+        QTest::newRow("letter that begins nothing") << "B" << -1;
+        QTest::newRow("first letter") << "A" << 1;
+        QTest::newRow("last letter") << "Z" << 7;
     }
     void search()
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
-        QCOMPARE(IncrementalSearch(m_entries, BuildLetterIndex(m_entries), text), expected);
+        QCOMPARE(IncrementalSearch(Entries, BuildLetterIndex(Entries), text), expected);
     }
 
     void searchStartsAtTheLetter()
     {
-        // A stale index that points past the target proves where the search starts.
-        Lib::LetterIndex index = BuildLetterIndex(m_entries);
-        index[13] = 5;
-        QCOMPARE(IncrementalSearch(m_entries, index, QStringLiteral("MA")), 5);
-        // Lower case starts from the top and finds the first one.
-        QCOMPARE(IncrementalSearch(m_entries, index, QStringLiteral("ma")), 2);
+        // An index pointing past the first match shows where the search starts; lower case: the top.
+        const Lib::LetterIndex index = indexOf({{'A', 2}, {'M', 5}, {'Z', 8}});
+        QList<int> found;
+        for (const QString& text : names("MA,A,Z,ma"))
+            found << IncrementalSearch(Entries, index, text);
+        QCOMPARE(found, (QList<int>{5, -1, -1, 2}));
+        QCOMPARE(IncrementalSearch({}, Lib::LetterIndex{}, QString()), -1);
     }
 
-    void searchOnEmptyList()
+    // A hit stays if it stands at or after its capital's first entry (any other initial: anywhere).
+    void hitsInMainList_data()
     {
-        QCOMPARE(IncrementalSearch({}, BuildLetterIndex({}), QString()), -1);
-        QCOMPARE(IncrementalSearch({}, BuildLetterIndex({}), QStringLiteral("A")), -1);
+        QTest::addColumn<QStringList>("storeHits");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("sorted once, M's first entry") << names("MOJITO,7 AND 7,MANHATTAN")
+                                                       << names("7 AND 7,MANHATTAN,MOJITO");
+        QTest::newRow("not in the list") << names("NEGRONI,MARTINI") << names("MARTINI");
+        QTest::newRow("before the letter's start") << names("ALABAMA,ZAZA") << QStringList{};
+        QTest::newRow("other initials anywhere") << names("mojito 2,7 AND 7") << names("7 AND 7,mojito 2");
+        QTest::newRow("the last copy counts") << names("ZOMBIE") << names("ZOMBIE");
     }
-
-    void recipeLineText_data()
+    void hitsInMainList()
     {
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("ingredient");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("amount and ingredient") << QStringLiteral("1 1/2 oz") << QStringLiteral("Gin")
-                                               << QStringLiteral("1 1/2 oz Gin");
-        QTest::newRow("no amount") << QString() << QStringLiteral("Salt") << QStringLiteral("Salt");
-        QTest::newRow("blanks around the ingredient") << QStringLiteral("2 oz") << QStringLiteral("  Rum ")
-                                                      << QStringLiteral("2 oz Rum");
-        QTest::newRow("bars removed") << QStringLiteral("1|2 oz") << QStringLiteral("Lime|Juice")
-                                      << QStringLiteral("12 oz LimeJuice");
-        QTest::newRow("amount kept as written") << QStringLiteral(" 1 dash") << QStringLiteral("Bitters")
-                                                << QStringLiteral(" 1 dash Bitters");
-    }
-    void recipeLineText()
-    {
-        QFETCH(QString, amount);
-        QFETCH(QString, ingredient);
-        QFETCH(QString, line);
-        DBLib::RecipeLine recipeLine;
-        recipeLine.amount = amount;
-        recipeLine.ingredient = ingredient;
-        QCOMPARE(DBLib::RecipeLineText(recipeLine), line);
+        QFETCH(QStringList, storeHits);
+        QFETCH(QStringList, expected);
+        const QStringList main =
+            names("7 AND 7,ALABAMA,MANHATTAN,MARTINI,mojito 2,MOJITO,ZAZA,ZOMBIE,ZOMBIE");
+        const Lib::LetterIndex index = indexOf({{'A', 2}, {'M', 2}, {'Z', 7}});
+        QCOMPARE(FindSearch::HitsInMainList(storeHits, main, index), expected);
     }
 
     void pictureListParsing_data()
@@ -105,15 +106,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("lines") << QByteArray("/a/one.gif\r\n\\Images\\two.jpg\r\n")
-                               << QStringList{QStringLiteral("/a/one.gif"), QStringLiteral("\\Images\\two.jpg")};
-        QTest::newRow("comma splits") << QByteArray("/pics/bar, night.jpg\r\n")
-                                      << QStringList{QStringLiteral("/pics/bar"), QStringLiteral("night.jpg")};
-        QTest::newRow("quotes dropped") << QByteArray("\"/pics/bar, night.jpg\"\r\n")
-                                        << QStringList{QStringLiteral("/pics/bar, night.jpg")};
-        QTest::newRow("blanks and empty lines") << QByteArray("  /x.gif  \r\n\r\n,,\r\n")
-                                                << QStringList{QStringLiteral("/x.gif")};
-        QTest::newRow("no final line end") << QByteArray("/x.gif") << QStringList{QStringLiteral("/x.gif")};
-        QTest::newRow("unicode") << QByteArray("/bilder/café.png\n") << QStringList{QStringLiteral("/bilder/café.png")};
+                               << names("/a/one.gif,\\Images\\two.jpg");
+        QTest::newRow("comma splits") << QByteArray("/pics/bar, night.jpg\r\n") << names("/pics/bar,night.jpg");
+        QTest::newRow("quotes dropped") << QByteArray("\"/pics/bar, night.jpg\"\r\n") << QStringList{u"/pics/bar, night.jpg"_s};
+        QTest::newRow("blanks kept inside quotes") << QByteArray(" \" a.gif \" tail\n") << names(" a.gif ");
+        QTest::newRow("quote inside an entry") << QByteArray("a\"b.gif\n") << names("a\"b.gif");
+        QTest::newRow("blanks and empty lines") << QByteArray("  /x.gif  \r\n\r\n,,\r\n") << names("/x.gif");
+        QTest::newRow("no final line end") << QByteArray("/x.gif") << names("/x.gif");
     }
     void pictureListParsing()
     {
@@ -122,7 +121,7 @@ private Q_SLOTS:
         QCOMPARE(PictureList::parse(content), entries);
     }
 
-    void pictureListRoundTripAndResolve()
+    void pictureListFile()
     {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(QStringLiteral("custom.dat"));
@@ -130,67 +129,26 @@ private Q_SLOTS:
         const QStringList entries = {QStringLiteral("\\Images\\slide1.svg"), QStringLiteral("/home/me/bar.png")};
         QVERIFY(PictureList::write(path, entries));
         QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("\\Images\\slide1.svg\r\n/home/me/bar.png\r\n"));
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "\\Images\\slide1.svg\r\n/home/me/bar.png\r\n");
         QCOMPARE(PictureList::read(path), entries);
-        QCOMPARE(PictureList::resolve(entries[0], dir.path()), QDir(dir.path()).filePath(QStringLiteral("Images/slide1.svg")));
+        QString error;
+        QVERIFY(!PictureList::write(QDir(dir.path()).filePath(QStringLiteral("no/such/folder")), entries, &error));
+        QVERIFY(!error.isEmpty());
+
+        const QString images = QDir(dir.path()).filePath(QStringLiteral("Images/"));
+        QCOMPARE(PictureList::resolve(entries[0], dir.path()), images + QStringLiteral("slide1.svg"));
+        QCOMPARE(PictureList::resolve(QStringLiteral("\\images\\a\\b.gif"), dir.path()), images + QStringLiteral("a/b.gif"));
         QCOMPARE(PictureList::resolve(entries[1], dir.path()), entries[1]);
     }
 
-    void shrinkRule_data()
+    // Shrunk in 5 per cent steps until it fits the picture box (3735 x 2295 twips).
+    void shrinkToFit()
     {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QSize>("shown");
-        QTest::newRow("exact fit") << QSize(3735, 2295) << QSize(3735, 2295);
-        QTest::newRow("one wider") << QSize(3736, 2295) << QSize(int(3736 * 0.95), int(2295 * 0.95));
-        QTest::newRow("one higher") << QSize(3735, 2296) << QSize(int(3735 * 0.95), int(2296 * 0.95));
-        QTest::newRow("small") << QSize(100, 80) << QSize(100, 80);
-        // Twice as wide: shrunk in 5 per cent steps until it fits (0.95^14 = 0.488).
-        QTest::newRow("twice as wide") << QSize(7470, 1000) << QSize(int(7470 * 0.48767), int(1000 * 0.48767));
-    }
-    void shrinkRule()
-    {
-        QFETCH(QSize, size);
-        QFETCH(QSize, shown);
-        const QSize result = PictureList::shrinkToFit(size);
-        QVERIFY(result.width() <= PictureList::MaxWidthTwips && result.height() <= PictureList::MaxHeightTwips);
-        QVERIFY2(qAbs(result.width() - shown.width()) <= 1 && qAbs(result.height() - shown.height()) <= 1,
-                 qPrintable(QStringLiteral("%1x%2").arg(result.width()).arg(result.height())));
-    }
-
-    void storeCommands()
-    {
-        TestDataFolder folder;
-        folder.createSmallDatabase();
-        addTestDrink(QStringLiteral("Martini"), {{"2 oz", "Gin"}, {"", "Dry Vermouth"}});
-        addTestDrink(QStringLiteral("Screwdriver"), {{"2 oz", "Vodka"}, {"4 oz", "Orange Juice"}});
-        const qint64 gimlet = addTestDrink(QStringLiteral("Gimlet"), {{"2 oz", "Gin"}, {"1 tsp", "Sugar Syrup"}, {"1 oz", "Vodka"}});
-        QCOMPARE(DBLib::AllDrinkNames(), (QStringList{QStringLiteral("GIMLET"), QStringLiteral("MARTINI"),
-                                                      QStringLiteral("SCREWDRIVER")}));
-        QVERIFY(DBLib::FavoriteDrinkNames().isEmpty());
-        QVERIFY(DBLib::SetFavorite(QStringLiteral("MARTINI"), true));
-        QVERIFY(!DBLib::SetFavorite(QStringLiteral("NO SUCH DRINK"), true));
-        QCOMPARE(DBLib::FavoriteDrinkNames(), QStringList{QStringLiteral("MARTINI")});
-
-        const auto recipe = DBLib::ReadDrink(QStringLiteral("MARTINI"));
-        QVERIFY(recipe);
-        QVERIFY(recipe->favorite);
-        QCOMPARE(recipe->glassName, QStringLiteral("Cocktail Glass"));
-        QStringList lines;
-        for (const DBLib::RecipeLine& line : recipe->lines)
-            lines << DBLib::RecipeLineText(line);
-        QCOMPARE(lines, (QStringList{QStringLiteral("2 oz Gin"), QStringLiteral("Dry Vermouth")}));
-        QVERIFY(!DBLib::ReadDrink(QStringLiteral("NO SUCH DRINK")));
-
-        // Missing ingredients: Sugar Syrup and Vodka are not in stock; Gin is and stays off the list.
-        QCOMPARE(DBLib::AddMissingIngredientsToShoppingList(QStringLiteral("GIMLET")), 2);
-        QCOMPARE(DBLib::Database().scalar(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE ShoppingList = 1")).toInt(), 2);
-        QCOMPARE(DBLib::AddMissingIngredientsToShoppingList(QStringLiteral("MARTINI")), 0);
-
-        QVERIFY(DBLib::DeleteDrink(QStringLiteral("gimlet")));
-        QCOMPARE(DBLib::FindDrinkID(QStringLiteral("GIMLET")), -1);
-        QCOMPARE(DBLib::Database().scalar(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo WHERE DrinkID = ?1"), {gimlet}).toInt(), 0);
-        QVERIFY(!DBLib::DeleteDrink(QStringLiteral("gimlet")));
+        QCOMPARE(PictureList::shrinkToFit(QSize(3735, 2295)), QSize(3735, 2295));
+        QCOMPARE(PictureList::shrinkToFit(QSize(100, 80)), QSize(100, 80));
+        QCOMPARE(PictureList::shrinkToFit(QSize(3736, 2295)), QSize(3549, 2180));
+        QCOMPARE(PictureList::shrinkToFit(QSize(3735, 2296)), QSize(3548, 2181));
+        QCOMPARE(PictureList::shrinkToFit(QSize(7470, 1000)), QSize(3642, 487)); // 0.95^14
     }
 };
 

@@ -103,6 +103,14 @@ public:
                 return f;
             }
         }
+        // A decimal without its leading zero: ".5".
+        if (m_pos + 1 < m_text.size() && (m_text.at(m_pos) == u'.' || m_text.at(m_pos) == u',') &&
+            m_text.at(m_pos + 1).isDigit()) {
+            ++m_pos;
+            const qsizetype fractionStart = m_pos;
+            digits();
+            return QString(QStringLiteral("0.") + m_text.mid(fractionStart, m_pos - fractionStart)).toDouble();
+        }
         const std::optional<double> whole = digits();
         if (!whole) {
             m_pos = start;

@@ -130,7 +130,13 @@ private Q_SLOTS:
         QVERIFY(PictureList::write(path, entries));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "\\Images\\slide1.svg\r\n/home/me/bar.png\r\n");
+        f.close();
         QCOMPARE(PictureList::read(path), entries);
+        // Paths the reader would split or trim come back whole.
+        const QStringList awkward = {QStringLiteral("/pictures/bar, night.png"), QStringLiteral("/pictures/\"big\" one.png"),
+                                     QStringLiteral(" leading and trailing.png ")};
+        QVERIFY(PictureList::write(path, awkward));
+        QCOMPARE(PictureList::read(path), awkward);
         QString error;
         QVERIFY(!PictureList::write(QDir(dir.path()).filePath(QStringLiteral("no/such/folder")), entries, &error));
         QVERIFY(!error.isEmpty());

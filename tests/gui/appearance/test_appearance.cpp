@@ -9,6 +9,7 @@
 #include "gui/appearance/frmColor.h"
 #include "gui/common/ColorDialog.h"
 #include "gui/common/MessageBox.h"
+#include "gui/main/frmMain.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -117,6 +118,70 @@ private Q_SLOTS:
             QCOMPARE(ColorDialog::choose(nullptr, u"Titles"_s), choice.isValid() ? std::optional(choice) : std::nullopt);
         }
         QCOMPARE(openedOn, (QList<QColor>{Qt::black, Qt::black, QColor(200, 0, 0)}));
+    }
+
+    // The picker opens at the colour being changed; colours hard to read are kept, with a warning.
+    void pickerStartsAtTheSwatchAndWarnsOfPoorContrast()
+    {
+        frmColor w(nullptr, [this] { ++m_applied; });
+        ColorDialog::setNextAnswer(Stored.Background);
+        child<QPushButton>(&w, "cmdText")->click();
+        QCOMPARE(ColorDialog::lastOpenedAt(), Stored.Text);
+        child<QPushButton>(&w, "cmdOk")->click();
+        QCOMPARE(MessageBox::history().last().icon, QMessageBox::Warning);
+        QVERIFY(MessageBox::history().last().text.contains(u"Text on Background"_s));
+        QCOMPARE(ColorSchemes::current().Text, Stored.Background);
+    }
+
+    // Until the user chooses colours, the scheme follows the desktop: readable on a dark palette.
+    void defaultSchemeFollowsTheDesktop_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light desktop") << false;
+        QTest::newRow("dark desktop") << true;
+    }
+    void defaultSchemeFollowsTheDesktop()
+    {
+        QFETCH(bool, dark);
+        QPalette palette;
+        palette.setColor(QPalette::Window, dark ? QColor(0x30, 0x30, 0x30) : QColor(0xef, 0xef, 0xef));
+        palette.setColor(QPalette::WindowText, dark ? QColor(0xee, 0xee, 0xee) : QColor(Qt::black));
+        palette.setColor(QPalette::Base, dark ? QColor(0x20, 0x20, 0x20) : QColor(Qt::white));
+        const Scheme s = ColorSchemes::DefaultScheme(palette);
+        QCOMPARE(s.Background, dark ? palette.color(QPalette::Window) : QColor(Qt::white));
+        QVERIFY(ColorSchemes::HardToRead(s).isEmpty());
+
+        // A first start's values are not a choice: the scheme is the desktop's default now.
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(palette);
+        ModuleRegistry::WriteFirstStartDefaults({0, 0, 16777215});
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::ColorsChosen, u"0"_s);
+        ColorSchemes::LoadFromPreferences();
+        QCOMPARE(ColorSchemes::current().Background, s.Background);
+        // Chosen colours stay, whatever the desktop.
+        ColorSchemes::SaveToPreferences(Stored);
+        ColorSchemes::LoadFromPreferences();
+        QCOMPARE(preferences(ColorSchemes::current()), preferences(Stored));
+        QApplication::setPalette(before);
+    }
+
+    // Every entry of the main window's menus is described in the menu reference of the help book.
+    void helpDescribesEveryMenuEntry()
+    {
+        HelpBrowser::registerResources();
+        QTextDocument reference;
+        reference.setHtml(resource(u":/help/menus.html"_s));
+        const QString text = reference.toPlainText();
+        frmMain main(m_folder->path());
+        QStringList missing;
+        for (QAction* menu : main.menuBar()->actions()) {
+            for (QAction* entry : menu->menu()->actions()) {
+                const QString caption = entry->text().remove(QLatin1Char('&'));
+                if (!entry->isSeparator() && !text.contains(caption))
+                    missing << caption;
+            }
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u", "_s)));
     }
 
     // System Info shows (and copies) the report, one window however often it is pressed.

@@ -105,6 +105,18 @@ private Q_SLOTS:
         QVERIFY(hits().isEmpty() && MessageBox::history().isEmpty());
     }
 
+    // Without an ingredient nothing is searched: a message, and the status stays what it was.
+    void noIngredientChosen()
+    {
+        find(u"mar"_s);
+        categories()->setCurrentIndex(categories()->findText(u"Ingredients"_s));
+        ingredients()->setEditText(QString());
+        MessageBox::clearHistory();
+        QTest::mouseClick(child<QPushButton>(m_find, "cmdFind"), Qt::LeftButton);
+        QCOMPARE(MessageBox::history().size(), 1);
+        QCOMPARE(m_find->statusText(), u"Searching Completed"_s);
+    }
+
     // A hit clicked or reached with the keys is selected in the main window, if it is still there.
     void hitsSelectInMainWindow()
     {

@@ -4,6 +4,7 @@
 #include "gui/tools/frmBAL.h"
 #include "gui/tools/frmConversionCalc.h"
 #include "gui/tools/frmMeasurement.h"
+#include "core/maths/Amount.h"
 #include "gui/tools/frmSubs.h"
 #include "gui/tools/frmTips.h"
 
@@ -119,6 +120,21 @@ private Q_SLOTS:
         }
         QCOMPARE(MessageBox::history().size(), 3);
         QCOMPARE(out->text(), u"0.75"_s);
+    }
+
+    // Each row's millilitres are its ounces at the calculator's 29.57 ml to the ounce, as loosely as
+    // the chart rounds (within 4 %, or the last digit shown).
+    void measurementChartAgreesWithItself()
+    {
+        frmMeasurement window;
+        auto* grid = child<QTableWidget>(&window, "MSFlexGrid1");
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            const Maths::Amount ounces = Maths::ParseAmount(grid->item(row, 1)->text());
+            const Maths::Amount ml = Maths::ParseAmount(grid->item(row, 2)->text().replace(u"liter"_s, u"l"_s));
+            QVERIFY2(ounces.hasVolume() && ml.hasVolume(), qPrintable(grid->item(row, 0)->text()));
+            QVERIFY2(qAbs(ounces.millilitres() - ml.millilitres()) <= qMax(0.04 * ml.millilitres(), 0.05),
+                     qPrintable(grid->item(row, 0)->text() + u": "_s + grid->item(row, 2)->text()));
+        }
     }
 
     void measurementChartFillsTheWindow()

@@ -35,6 +35,7 @@ QStringList flaggedNames(DrinkFlag flag)
                                           QStringLiteral(" = 1 ORDER BY Name"));
     while (select.step())
         names.append(Lib::DecodeText(select.value(0)));
+    Lib::SortForList(names);
     return names;
 }
 

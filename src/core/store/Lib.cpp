@@ -1,6 +1,8 @@
 #include "core/store/Lib.h"
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace Lib {
 
@@ -78,6 +80,81 @@ std::optional<int> SubstituteGroup(const QString& stored)
     if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return value;
+}
+
+QChar ListLetter(QChar c)
+{
+    if (c.unicode() < 0x80)
+        return c.toUpper();
+    if (c.decompositionTag() == QChar::Canonical) {
+        const QString parts = c.decomposition();
+        if (!parts.isEmpty())
+            return parts.at(0).toUpper();
+    }
+    return c.toUpper();
+}
+
+QString ListSortKey(const QString& name)
+{
+    QString key;
+    key.reserve(name.size());
+    for (const QChar c : name) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue; // a combining accent
+        key.append(ListLetter(c));
+    }
+    return key;
+}
+
+bool ListLess(const QString& a, const QString& b)
+{
+    const int c = ListSortKey(a).compare(ListSortKey(b));
+    return c != 0 ? c < 0 : a < b;
+}
+
+namespace {
+
+bool isPlain(const QString& name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() < 0x80 && !(c.unicode() >= u'a' && c.unicode() <= u'z');
+    });
+}
+
+} // namespace
+
+void SortForList(QStringList& names)
+{
+    QStringList plain;
+    std::vector<std::pair<QString, QString>> others; // key, name
+    plain.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        if (isPlain(name))
+            plain.append(name);
+        else
+            others.emplace_back(ListSortKey(name), name);
+    }
+    // A plain name is its own key.
+    if (!std::is_sorted(plain.begin(), plain.end()))
+        std::sort(plain.begin(), plain.end());
+    if (others.empty()) {
+        names = std::move(plain);
+        return;
+    }
+    std::sort(others.begin(), others.end());
+    QStringList merged;
+    merged.reserve(names.size());
+    qsizetype i = 0;
+    size_t j = 0;
+    while (i < plain.size() || j < others.size()) {
+        if (j == others.size() ||
+            (i < plain.size() && std::pair<const QString&, const QString&>(plain.at(i), plain.at(i)) <=
+                                     std::pair<const QString&, const QString&>(others[j].first, others[j].second)))
+            merged.append(plain.at(i++));
+        else
+            merged.append(others[j++].second);
+    }
+    names = std::move(merged);
 }
 
 } // namespace Lib

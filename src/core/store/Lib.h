@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -31,6 +32,16 @@ QString EncodeText(const QString& text);
 // stored text that no plain text encodes to.
 QString DecodeText(const QVariant& value);
 QString DecodeText(const QString& value);
+
+// Drink names as the lists order them: by their letters with accents and letter case aside (so
+// "ÉBÈNE" stands among the E's), then by the names themselves.
+QChar ListLetter(QChar c);
+QString ListSortKey(const QString& name);
+bool ListLess(const QString& a, const QString& b);
+// Sorts names that way. Plain names (ASCII without small letters, the usual case) keep the order
+// they come in when it is already right, so a list read in stored order is sorted in one pass and a
+// sort of the few others.
+void SortForList(QStringList& names);
 
 // The substitute group a stored Substitute value names: a whole number that fits in 16 bits, blanks
 // around it allowed ("03" and " 3" name group 3); nothing for any other text.

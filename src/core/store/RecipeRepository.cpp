@@ -56,6 +56,7 @@ QStringList decodedNames(const QString& sql, const RowProgress& progress)
         if (++read % ProgressStep == 0 && progress)
             progress(read);
     }
+    Lib::SortForList(names);
     return names;
 }
 

@@ -1,6 +1,7 @@
 #include "core/tools/FindSearch.h"
 
 #include "core/store/DBLib.h"
+#include "core/store/Lib.h"
 
 #include <QHash>
 
@@ -48,7 +49,7 @@ QStringList HitsInMainList(const QStringList& storeHits, const QStringList& main
         if (found != lastPosition.constEnd() && found.value() >= start)
             hits.append(name);
     }
-    std::sort(hits.begin(), hits.end());
+    Lib::SortForList(hits);
     return hits;
 }
 

@@ -33,7 +33,7 @@ frmAbout::frmAbout(QWidget* parent, QString dataFolder) : QDialog(parent), m_dat
 
     GlassPictures::registerResources();
     Image1 = named(new QLabel(this), "Image1");
-    Image1->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(96, 96)));
+    Image1->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(96, 96), devicePixelRatioF()));
     Image1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     Image1->setAccessibleName(ProgramTitle + QStringLiteral(" logo"));
 

@@ -43,8 +43,9 @@ QString notFoundPicturePath(const QString& dataFolder)
     return QStringLiteral(":/glasses/notfound.svg");
 }
 
-QPixmap load(const QString& path, QSize size)
+QPixmap load(const QString& path, QSize size, qreal devicePixelRatio)
 {
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return QPixmap();
     if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
@@ -54,10 +55,13 @@ QPixmap load(const QString& path, QSize size)
         QSize target = renderer.defaultSize();
         if (size.isValid() && !size.isEmpty())
             target = target.scaled(size, Qt::KeepAspectRatio);
-        QPixmap pixmap(target);
+        QPixmap pixmap(target * ratio);
         pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
+        {
+            QPainter painter(&pixmap);
+            renderer.render(&painter);
+        }
+        pixmap.setDevicePixelRatio(ratio);
         return pixmap;
     }
     QImageReader reader(path);
@@ -66,8 +70,10 @@ QPixmap load(const QString& path, QSize size)
     if (image.isNull())
         return QPixmap();
     QPixmap pixmap = QPixmap::fromImage(image);
-    if (size.isValid() && !size.isEmpty())
-        pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (size.isValid() && !size.isEmpty()) {
+        pixmap = pixmap.scaled(size * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        pixmap.setDevicePixelRatio(ratio);
+    }
     return pixmap;
 }
 

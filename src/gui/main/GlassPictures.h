@@ -19,9 +19,10 @@ QString glassPicturePath(int glassId, const QString& dataFolder);
 // when there is one, otherwise the shipped one.
 QString notFoundPicturePath(const QString& dataFolder);
 
-// Loads a picture; SVG drawings are rendered at the given size (or their own when size is empty).
-// A null pixmap when the file is missing or not a readable picture.
-QPixmap load(const QString& path, QSize size = QSize());
+// Loads a picture at most size (device-independent pixels; its own size when size is empty), drawn
+// for a screen of the given pixel ratio: an SVG is rendered at that resolution, so it stays sharp
+// at 2x and 3x. A null pixmap when the file is missing or not a readable picture.
+QPixmap load(const QString& path, QSize size = QSize(), qreal devicePixelRatio = 1.0);
 
 // The picture's own size in pixels, or an invalid size when it cannot be read.
 QSize naturalSize(const QString& path);

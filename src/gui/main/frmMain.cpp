@@ -217,7 +217,7 @@ void frmMain::createControls()
     slideLayout->addWidget(Image1, 0, Qt::AlignCenter);
     Image2 = new QLabel(right);
     Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(72, 72)));
+    Image2->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(72, 72), devicePixelRatioF()));
     Image2->setAlignment(Qt::AlignRight | Qt::AlignBottom);
 
     auto* glassColumn = new QVBoxLayout;
@@ -1027,9 +1027,9 @@ void frmMain::mnuScaleRecipe_Click()
 
 void frmMain::showGlassPicture()
 {
-    QPixmap pixmap = GlassPictures::load(GlassPictures::glassPicturePath(m_glassType, m_dataFolder), picglass->size());
+    QPixmap pixmap = GlassPictures::load(GlassPictures::glassPicturePath(m_glassType, m_dataFolder), picglass->size(), devicePixelRatioF());
     if (pixmap.isNull())
-        pixmap = GlassPictures::load(GlassPictures::notFoundPicturePath(m_dataFolder), picglass->size());
+        pixmap = GlassPictures::load(GlassPictures::notFoundPicturePath(m_dataFolder), picglass->size(), devicePixelRatioF());
     picglass->setPixmap(pixmap);
 }
 
@@ -1317,9 +1317,9 @@ void frmMain::showSlide(bool resize)
         const QSize twips = PictureList::shrinkToFit(himetric);
         shown = twipsToPixels(this, twips);
     }
-    QPixmap pixmap = GlassPictures::load(path, shown);
+    QPixmap pixmap = GlassPictures::load(path, shown, devicePixelRatioF());
     if (pixmap.isNull())
-        pixmap = GlassPictures::load(GlassPictures::notFoundPicturePath(m_dataFolder), shown);
+        pixmap = GlassPictures::load(GlassPictures::notFoundPicturePath(m_dataFolder), shown, devicePixelRatioF());
     Image1->setPixmap(pixmap);
     Image1->show();
 }

@@ -3,6 +3,7 @@
 #include "core/cli/CommandLine.h"
 #include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
+#include "core/store/Lib.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -116,7 +117,7 @@ private Q_SLOTS:
         const QStringList names = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(names.size() > 100);
         QStringList sorted = names;
-        sorted.sort();
+        std::sort(sorted.begin(), sorted.end(), Lib::ListLess); // accents and letter case aside
         QCOMPARE(names, sorted);
         r = run({QStringLiteral("list"), QStringLiteral("--view"), QStringLiteral("stock")});
         QCOMPARE(r.status, 0);

@@ -1,4 +1,5 @@
 #include "core/slideshow/PictureList.h"
+#include "core/store/Lib.h"
 #include "core/tools/DrinkListSearch.h"
 #include "core/tools/FindSearch.h"
 
@@ -66,6 +67,34 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, expected);
         QCOMPARE(IncrementalSearch(Entries, BuildLetterIndex(Entries), text), expected);
+    }
+
+    // Accents and letter case aside: the list order, the letter index and the search agree.
+    void accentsSortWithTheirLetter_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // in stored (code point) order
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("accented capital") << QStringList{u"EGGNOG"_s, u"ZOMBIE"_s, u"\u00C9B\u00C8NE"_s}
+                                          << QStringList{u"\u00C9B\u00C8NE"_s, u"EGGNOG"_s, u"ZOMBIE"_s};
+        QTest::newRow("small letters") << QStringList{u"GIN FIZZ"_s, u"Gimlet"_s}
+                                       << QStringList{u"Gimlet"_s, u"GIN FIZZ"_s};
+        QTest::newRow("same letters: the plain first") << QStringList{u"CAFE"_s, u"CAF\u00C9"_s}
+                                                       << QStringList{u"CAFE"_s, u"CAF\u00C9"_s};
+        QTest::newRow("plain only, out of order") << QStringList{u"B"_s, u"A"_s} << QStringList{u"A"_s, u"B"_s};
+    }
+    void accentsSortWithTheirLetter()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, listed);
+        Lib::SortForList(stored);
+        QCOMPARE(stored, listed);
+        const Lib::LetterIndex index = BuildLetterIndex(listed);
+        const int position = int(listed.indexOf(u"\u00C9B\u00C8NE"_s));
+        if (position >= 0) {
+            QCOMPARE(index['E' - 'A' + 1], position);
+            QCOMPARE(IncrementalSearch(listed, index, u"EB"_s), position);
+            QCOMPARE(IncrementalSearch(listed, index, u"\u00E9b\u00E8"_s), position);
+        }
     }
 
     void searchStartsAtTheLetter()

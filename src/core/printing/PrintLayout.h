@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 // Plain-text layout of every printout and of the print queue file: blank lines and print columns
 // only, so the same text serves the file, the printer (in a fixed-pitch font) and the tests.
 namespace Printing {
@@ -61,6 +63,9 @@ struct RecipeRecord
     QStringList recipeLines; // "amount ingredient" as the recipe display shows them
     QString description;
     QString glassType;
+    // The same lines as amount and ingredient, and the glass number, for the formatted print-out.
+    QList<std::pair<QString, QString>> lineParts;
+    int glassId = 0;
 };
 
 // One record of the queue file, also the text of a regular printed page:

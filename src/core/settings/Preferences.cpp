@@ -24,6 +24,7 @@ Values Load()
     const qint64 grams = ModuleRegistry::ReadNumber(ModuleRegistry::StandardDrinkGrams).value_or(14);
     v.standardDrinkGrams = grams == 8 || grams == 10 ? int(grams) : 14;
     v.countSubstitutes = DBLib::CountSubstitutesAsStock();
+    v.formattedPrint = ModuleRegistry::ReadText(ModuleRegistry::PrintStyle).trimmed() == QLatin1String("formatted");
     return v;
 }
 
@@ -59,6 +60,8 @@ void Save(const Values& values)
     ModuleRegistry::WriteRegistryValue(ModuleRegistry::UnitsFirst,
                                        values.ouncesFirst ? QStringLiteral("oz") : QStringLiteral("ml"));
     ModuleRegistry::WriteRegistryValue(ModuleRegistry::StandardDrinkGrams, qint64(values.standardDrinkGrams));
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::PrintStyle,
+                                       values.formattedPrint ? QStringLiteral("formatted") : QStringLiteral("text"));
     DBLib::SetCountSubstitutesAsStock(values.countSubstitutes);
 }
 

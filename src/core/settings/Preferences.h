@@ -17,6 +17,7 @@ struct Values
     bool ouncesFirst = false;
     int standardDrinkGrams = 14; // 14 (US), 8 (UK) or 10 (Australia)
     bool countSubstitutes = false;
+    bool formattedPrint = false; // recipes printed formatted rather than as columns of text
 };
 
 inline constexpr int MinTimeoutSeconds = 1;

@@ -29,6 +29,8 @@ inline const QString UnitsFirst = QStringLiteral("unitsFirst");
 inline const QString CountSubstitutes = QStringLiteral("countSubstitutes");
 // "1" once the user has chosen colours in the colour window.
 inline const QString ColorsChosen = QStringLiteral("colorsChosen");
+// How recipes are printed: "text" (columns of text, the default) or "formatted".
+inline const QString PrintStyle = QStringLiteral("printStyle");
 
 // The colours of the default scheme that do not come from the desktop's palette.
 inline constexpr qint64 DefaultBackground = 16777215; // white

@@ -3,6 +3,7 @@
 #include "core/printing/PrintQueue.h"
 #include "gui/common/ErrorReport.h"
 #include "gui/common/MessageBox.h"
+#include "gui/printing/FormattedPrint.h"
 #include "core/store/Lib.h"
 #include "core/printing/PrintRecord.h"
 #include "core/store/Sqlite.h"
@@ -30,6 +31,16 @@ PrintResult report(QWidget* parent, const PrintResult& result)
 PrintResult cancelled()
 {
     return PrintResult();
+}
+
+// The name a PDF file is offered under: the drink's, or "Drinks" for several.
+QString documentName(const QStringList& drinkNames)
+{
+    if (drinkNames.size() != 1)
+        return QStringLiteral("Drinks");
+    QString name = drinkNames.first().trimmed();
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return name.isEmpty() ? QStringLiteral("Drinks") : name;
 }
 
 } // namespace
@@ -66,6 +77,7 @@ PrintResult PrintIngredientList(QWidget* parent, const QString& title, const QSt
     const QStringList lines = Printing::ListPrintLines(title, entries);
     QPrinter printer(QPrinter::HighResolution);
     PrintService::prepareForPages(printer);
+    printer.setDocName(title);
     if (!PrintService::choosePrinter(parent, printer))
         return cancelled();
     return report(parent, PrintService::printPages(printer, {lines}));
@@ -75,6 +87,7 @@ PrintResult PrintQueueLines(QWidget* parent, const QStringList& fileLines)
 {
     QPrinter printer(QPrinter::HighResolution);
     PrintService::prepareForPages(printer);
+    printer.setDocName(QStringLiteral("Drinks"));
     if (!PrintService::choosePrinter(parent, printer))
         return cancelled();
     // Each copy is a document of its own, so the printer is asked for one copy of each.
@@ -125,6 +138,7 @@ PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName, int
         return cancelled();
     QPrinter printer(QPrinter::HighResolution);
     PrintService::prepareForCards(printer);
+    printer.setDocName(documentName({drinkName}));
     if (!PrintService::choosePrinter(parent, printer))
         return cancelled();
     bool ok = false;
@@ -135,6 +149,8 @@ PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drinkName, int
         r.error = QStringLiteral("The drink could not be read.");
         return r;
     }
+    if (FormattedPrint::Chosen())
+        return report(parent, FormattedPrint::Print(printer, records, true));
     const int lead = Printing::MainWindowCardLeadingLines;
     return report(parent,
                   PrintService::printCards(printer, {Printing::IndexCardLines(records.first(), lead)}, lead));
@@ -147,6 +163,7 @@ PrintResult PrintIndexCards(QWidget* parent, const QStringList& drinkNames, Prin
         return cancelled();
     QPrinter printer(QPrinter::HighResolution);
     PrintService::prepareForCards(printer);
+    printer.setDocName(documentName(drinkNames));
     if (!PrintService::choosePrinter(parent, printer))
         return cancelled();
     bool ok = false;
@@ -157,6 +174,13 @@ PrintResult PrintIndexCards(QWidget* parent, const QStringList& drinkNames, Prin
         r.error = QStringLiteral("The drinks could not be read.");
         return r;
     }
+    if (FormattedPrint::Chosen()) {
+        if (showDrink) {
+            for (const Printing::RecipeRecord& r : records)
+                showDrink(r.name);
+        }
+        return report(parent, FormattedPrint::Print(printer, records, true));
+    }
     const int lead = Printing::CardLeadingLines(side);
     QList<QStringList> cards;
     for (const Printing::RecipeRecord& r : records) {
@@ -165,6 +189,19 @@ PrintResult PrintIndexCards(QWidget* parent, const QStringList& drinkNames, Prin
         cards.append(Printing::IndexCardLines(r, lead));
     }
     return report(parent, PrintService::printCards(printer, cards, lead));
+}
+
+PrintResult PrintRecordPages(QWidget* parent, const QList<Printing::RecipeRecord>& records)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    PrintService::prepareForPages(printer);
+    QStringList names;
+    for (const Printing::RecipeRecord& r : records)
+        names << r.name;
+    printer.setDocName(documentName(names));
+    if (!PrintService::choosePrinter(parent, printer))
+        return cancelled();
+    return report(parent, FormattedPrint::Print(printer, records, false));
 }
 
 } // namespace PrintCommands

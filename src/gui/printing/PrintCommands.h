@@ -35,6 +35,9 @@ Printing::PrintResult PrintDrinkToIndexCard(QWidget* parent, const QString& drin
 Printing::PrintResult PrintIndexCards(QWidget* parent, const QStringList& drinkNames, Printing::CardSide side,
                                       const std::function<void(const QString&)>& showDrink = {});
 
+// The drinks on pages in the formatted style, one drink to a page, after one print dialog.
+Printing::PrintResult PrintRecordPages(QWidget* parent, const QList<Printing::RecipeRecord>& records);
+
 // The drinks' records, read from the recipe database; an empty list after telling the user when a
 // drink cannot be read.
 QList<Printing::RecipeRecord> ReadRecords(QWidget* parent, const QStringList& drinkNames, bool* ok, int servings = 1);

@@ -278,6 +278,10 @@ PrintResult PrintService::printPages(QPrinter& printer, const QList<QStringList>
 
 PrintResult PrintService::printCards(QPrinter& printer, const QList<QStringList>& cards, int leadingLines)
 {
+    // A PDF file gets pages the size of a card, not a card in the corner of a sheet; a printer keeps
+    // the paper chosen for it.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        prepareForCards(printer);
     QList<Plan> plans;
     for (const QStringList& c : cards)
         plans.append(planCard(printer, c, leadingLines));

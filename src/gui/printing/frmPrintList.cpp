@@ -1,5 +1,6 @@
 #include "gui/printing/frmPrintList.h"
 
+#include "gui/printing/FormattedPrint.h"
 #include "gui/printing/PrintCommands.h"
 #include "core/printing/PrintQueue.h"
 #include "gui/appearance/ColorSchemes.h"
@@ -221,7 +222,9 @@ void frmPrintList::cmdPrintRegular_Click()
             return;
         }
     }
-    m_lastResult = PrintCommands::PrintQueueLines(this, fileLines);
+    // The queue file holds the text print-out; the formatted one is made from the records.
+    m_lastResult = FormattedPrint::Chosen() ? PrintCommands::PrintRecordPages(this, records)
+                                            : PrintCommands::PrintQueueLines(this, fileLines);
 }
 
 void frmPrintList::cmdPrintIndex_Click()

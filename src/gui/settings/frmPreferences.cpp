@@ -67,6 +67,10 @@ frmPreferences::frmPreferences(const QString& dataFolder, QWidget* parent) : QDi
     cmbStandardDrink->setCurrentIndex(v.standardDrinkGrams == 8 ? 1 : v.standardDrinkGrams == 10 ? 2 : 0);
     chkCountSubstitutes = named(new QCheckBox(QStringLiteral("Count &substitutes as in stock"), this), "chkCountSubstitutes");
     chkCountSubstitutes->setChecked(v.countSubstitutes);
+    cmbPrintStyle = named(new QComboBox(this), "cmbPrintStyle");
+    cmbPrintStyle->addItems({QStringLiteral("Text (columns, as on the original cards)"),
+                             QStringLiteral("Formatted (heading, glass picture, table)")});
+    cmbPrintStyle->setCurrentIndex(v.formattedPrint ? 1 : 0);
 
     const QString preferencesFile = Preferences::PreferencesFile();
     lblDataFolder = named(new QLabel(QDir::toNativeSeparators(dataFolder), this), "lblDataFolder");
@@ -95,6 +99,7 @@ frmPreferences::frmPreferences(const QString& dataFolder, QWidget* parent) : QDi
     drinksForm->addRow(QStringLiteral("Units shown &first:"), cmbUnitsFirst);
     drinksForm->addRow(QStringLiteral("Standard &drink:"), cmbStandardDrink);
     drinksForm->addRow(chkCountSubstitutes);
+    drinksForm->addRow(QStringLiteral("&Print recipes as:"), cmbPrintStyle);
 
     auto* data = new QGroupBox(QStringLiteral("Where your data is kept"), this);
     auto* dataForm = new QFormLayout(data);
@@ -133,6 +138,7 @@ Preferences::Values frmPreferences::values() const
     v.ouncesFirst = cmbUnitsFirst->currentIndex() == 1;
     v.standardDrinkGrams = Grams[std::clamp(cmbStandardDrink->currentIndex(), 0, 2)];
     v.countSubstitutes = chkCountSubstitutes->isChecked();
+    v.formattedPrint = cmbPrintStyle->currentIndex() == 1;
     return v;
 }
 

@@ -45,6 +45,7 @@ private:
     QComboBox* cmbUnitsFirst = nullptr;
     QComboBox* cmbStandardDrink = nullptr;
     QCheckBox* chkCountSubstitutes = nullptr;
+    QComboBox* cmbPrintStyle = nullptr;
     QLabel* lblDataFolder = nullptr;
     QLabel* lblPreferencesFile = nullptr;
     QPushButton* cmdOpenDataFolder = nullptr;

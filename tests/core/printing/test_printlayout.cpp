@@ -23,8 +23,8 @@ QByteArray crlf(const QStringList& lines)
 }
 
 const RecipeRecord Martini{u"MARTINI"_s, {u"2 oz Gin"_s, u"1/2 oz Dry Vermouth"_s}, u"Stir with ice and strain."_s,
-                           u"Cocktail Glass"_s};
-const RecipeRecord PlainWater{u"PLAIN WATER"_s, {u"Water"_s}, QString(), u"Highball Glass"_s};
+                           u"Cocktail Glass"_s, {}, 0};
+const RecipeRecord PlainWater{u"PLAIN WATER"_s, {u"Water"_s}, QString(), u"Highball Glass"_s, {}, 0};
 
 const QStringList MartiniRecord = {QString(), u"    MARTINI"_s, u"     2 oz Gin"_s, u"     1/2 oz Dry Vermouth"_s,
                                    u"     Description:"_s, u"       Stir with ice and strain."_s, u"       "_s,
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(queue.filePath()), crlf(MartiniRecord));
         QVERIFY(queue.add(PlainWater, &error));
         // A record without a name adds nothing, and says nothing.
-        QVERIFY(!queue.add(RecipeRecord{u"  "_s, {}, {}, {}}, &error) && error.isEmpty());
+        QVERIFY(!queue.add(RecipeRecord{u"  "_s, {}, {}, {}, {}, 0}, &error) && error.isEmpty());
         QCOMPARE(queue.count(), 2);
         QCOMPARE(fileBytes(queue.filePath()), crlf(MartiniRecord + PlainWaterRecord));
         QCOMPARE(queue.readLines(), MartiniRecord + PlainWaterRecord);

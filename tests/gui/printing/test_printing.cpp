@@ -5,6 +5,7 @@
 #include "core/printing/PrintQueue.h"
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
+#include "core/store/ModuleRegistry.h"
 #include "gui/common/MessageBox.h"
 #include "gui/printing/PrintCommands.h"
 #include "gui/printing/PrintService.h"
@@ -29,6 +30,7 @@ class TestPrinting : public QObject
         bool accept = true;
         std::optional<QPageSize> paper;
         int asked = 0;
+        QString docName; // what the dialog offers as the PDF file's name
     } m_answer;
 
     static void tick(frmPrintList& window, std::initializer_list<int> rows)
@@ -51,6 +53,7 @@ private Q_SLOTS:
         m_answer.pdf = m_folder->file(u"out.pdf"_s);
         PrintService::setDialogHook([this](QPrinter& printer) {
             ++m_answer.asked;
+            m_answer.docName = printer.docName();
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(m_answer.pdf);
             printer.setCopyCount(m_answer.copies);
@@ -61,7 +64,11 @@ private Q_SLOTS:
         MessageBox::clearHistory();
         MessageBox::setAutoAnswer(true);
     }
-    void cleanup() { PrintService::setDialogHook({}); }
+    void cleanup()
+    {
+        PrintService::setDialogHook({});
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::PrintStyle, u"text"_s);
+    }
 
     // Each copy is a document of its own with the whole text, and the print columns line up.
     void queuePrintout()
@@ -110,19 +117,19 @@ private Q_SLOTS:
         QCOMPARE(printer.printRange(), QPrinter::AllPages);
     }
 
-    // One dialog, a card per ticked drink (the last too), each shown as it prints, placed for the side.
+    // One dialog, a card per ticked drink (the last too), each shown as it prints. A PDF file gets
+    // card-sized pages whatever paper was chosen; a printer keeps the placement for the side.
     void indexCards_data()
     {
-        QTest::addColumn<bool>("cardPaper");
+        QTest::addColumn<bool>("letterChosen");
         QTest::addColumn<bool>("rightSide");
-        QTest::newRow("card paper, left") << true << false;
-        QTest::newRow("card paper, right") << true << true;
-        QTest::newRow("letter, left") << false << false;
-        QTest::newRow("letter, right") << false << true;
+        QTest::newRow("card paper, left") << false << false;
+        QTest::newRow("letter, right") << true << true;
+        QTest::newRow("letter, left") << true << false;
     }
     void indexCards()
     {
-        QFETCH(bool, cardPaper);
+        QFETCH(bool, letterChosen);
         QFETCH(bool, rightSide);
         PrintQueue queue(m_folder->path());
         QStringList shown;
@@ -130,16 +137,14 @@ private Q_SLOTS:
                             [&shown](const QString& name) { shown << name; });
         tick(window, {0, 2});
         child<QRadioButton>(&window, rightSide ? "OptionRightPrint" : "OptionLeftPrint")->click();
-        if (!cardPaper)
+        if (letterChosen)
             m_answer.paper = QPageSize(QPageSize::Letter);
         child<QPushButton>(&window, "cmdPrintIndex")->click();
         QCOMPARE(m_answer.asked, 1);
         QCOMPARE(shown, (QStringList{u"GIMLET"_s, u"SCREWDRIVER"_s}));
         const PdfText pdf = readPdf(m_answer.pdf);
-        const QSizeF paper = cardPaper ? QSizeF(360, 216) : QSizeF(792, 612);
-        QCOMPARE(pdf.pages, (QList<QSizeF>{paper, paper}));
-        // The 5 x 3 inch card: the paper, or the bottom (left) or top (right) of a letter page.
-        const QRectF card(0, !cardPaper && !rightSide ? 612 - 216 : 0, 360, 216);
+        const QRectF card(0, 0, 360, 216);
+        QCOMPARE(pdf.pages, (QList<QSizeF>{card.size(), card.size()}));
         double right = 0;
         for (const PdfWord& w : pdf.words) {
             QVERIFY2(card.contains(w.box), qPrintable(w.text));
@@ -151,6 +156,17 @@ private Q_SLOTS:
         QVERIFY(qAbs(gimlet.top() - screwdriver.top()) < 0.5 && gimlet.top() < card.top() + 72);
         QCOMPARE(pdf.find(u"lime."_s).size(), 1); // the end of GIMLET's directions
         QCOMPARE(pdf.find(u"Fill"_s).size(), 1);  // SCREWDRIVER's "Fill with Orange Juice"
+        QCOMPARE(m_answer.docName, u"Drinks"_s);
+
+        // On a Letter page in a printer the card runs along the bottom (left side) or top (right).
+        QPrinter printer;
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        const QStringList lines{u"GIMLET"_s, u"2 oz Gin"_s};
+        const int lead = Printing::CardLeadingLines(rightSide ? Printing::CardSide::Right : Printing::CardSide::Left);
+        const QRectF area = PrintService::planCard(printer, QStringList(lead, QString()) + lines, lead).cardArea;
+        QCOMPARE(area.size(), QSizeF(360, 216));
+        QVERIFY2(qAbs(area.top() - (rightSide ? 0 : 612 - 216)) < 3, qPrintable(QString::number(area.top())));
     }
 
     void mainWindowCommands()
@@ -172,10 +188,11 @@ private Q_SLOTS:
         QVERIFY(MessageBox::history().value(0).text.contains(m_answer.pdf));
         m_answer.pdf = goodPdf;
 
-        // One card laid out for left side printing: along the bottom of a letter page.
+        // One card, offered under the drink's name.
         m_answer.paper = QPageSize(QPageSize::Letter);
         QCOMPARE(PrintCommands::PrintDrinkToIndexCard(nullptr, u"SCREWDRIVER"_s).documents, 1);
-        QVERIFY(readPdf(m_answer.pdf).find(u"SCREWDRIVER"_s).first().box.top() > 612 - 216);
+        QCOMPARE(readPdf(m_answer.pdf).pages, QList<QSizeF>{QSizeF(360, 216)});
+        QCOMPARE(m_answer.docName, u"SCREWDRIVER"_s);
 
         QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"SCREWDRIVER"_s));
         QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"MARTINI"_s));
@@ -244,6 +261,40 @@ private Q_SLOTS:
         const QStringList names = queue.readLines().filter(QRegularExpression(u"^ {4}[A-Z]+$"_s));
         QCOMPARE(names, collecting ? QStringList{u"    GIMLET"_s} : (QStringList{u"    MARTINI"_s, u"    SCREWDRIVER"_s}));
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    // The formatted style: a heading larger than the table's text, the amounts beside their
+    // ingredients, the directions, the glass; a page per drink, or a card-sized page per card.
+    void formattedStyle_data()
+    {
+        QTest::addColumn<bool>("cards");
+        QTest::newRow("pages") << false;
+        QTest::newRow("cards") << true;
+    }
+    void formattedStyle()
+    {
+        QFETCH(bool, cards);
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::PrintStyle, u"formatted"_s);
+        PrintQueue queue(m_folder->path());
+        frmPrintList window(nullptr, queue, {u"SCREWDRIVER"_s, u"GIMLET"_s});
+        tick(window, {0, 1});
+        child<QPushButton>(&window, cards ? "cmdPrintIndex" : "cmdPrintRegular")->click();
+        QVERIFY(MessageBox::history().isEmpty());
+        const PdfText pdf = readPdf(m_answer.pdf);
+        QCOMPARE(pdf.pages.size(), 2);
+        QCOMPARE(pdf.pages.first(), cards ? QSizeF(360, 216) : pdf.pages.first());
+        if (!cards)
+            QVERIFY(pdf.pages.first().height() > 600);
+        const PdfWord heading = pdf.find(u"GIMLET"_s).value(0);
+        const QList<PdfWord> gin = pdf.find(u"Gin"_s), syrup = pdf.find(u"Syrup"_s);
+        QVERIFY(!gin.isEmpty() && !syrup.isEmpty());
+        QCOMPARE(heading.page, 1);
+        QVERIFY(heading.box.height() > gin.first().box.height() * 1.3);
+        // "1 tsp" and "Sugar Syrup" share a row of the table, the amount on the left.
+        const PdfWord tsp = pdf.find(u"tsp"_s).value(0);
+        QVERIFY(qAbs(tsp.box.center().y() - syrup.first().box.center().y()) < 2 && tsp.box.right() < syrup.first().box.left());
+        QCOMPARE(pdf.find(u"lime."_s).size(), 1);
+        QCOMPARE(pdf.find(u"Highball"_s).value(0).page, 2);
     }
 };
 

@@ -113,10 +113,28 @@ quint16 ExchangeService::start(const QHostAddress& address, quint16 port, QStrin
     return tcp->serverPort();
 }
 
+QString ExchangeService::LogText(const QString& text)
+{
+    // Names in a line come from submitted documents: a line break in one would start a forged line
+    // of the log. Control characters and line separators are written as escapes, and so is "\\".
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\')
+            out += QLatin1String("\\\\");
+        else if (u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\x{%1}").arg(uint(u), 0, 16);
+        else
+            out += c;
+    }
+    return out;
+}
+
 void ExchangeService::log(const QString& line) const
 {
     if (m_log)
-        m_log(line);
+        m_log(LogText(line));
 }
 
 bool ExchangeService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)

@@ -47,6 +47,8 @@ public:
     // "%20" gives a blank, "&#N;" the character N, and "*" before an entity name or character
     // reference gives back the "&" the sender replaced.
     static std::optional<QString> DecodeSubmissionBody(const QByteArray& body, QString* error);
+    // A text as the log writes it: one line, whatever it holds.
+    static QString LogText(const QString& text);
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;

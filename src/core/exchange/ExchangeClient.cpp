@@ -57,18 +57,14 @@ void ExchangeClient::get(const QString& pathAndQuery, qint64 maxBytes, Callback 
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > m_maxBytes)
-            finish({false,
-                    {},
-                    QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes)});
+            finish({false, {}, QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes), true});
     });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (reply != m_reply)
             return;
         m_body += reply->read(m_maxBytes + 1 - m_body.size());
         if (m_body.size() > m_maxBytes)
-            finish({false,
-                    {},
-                    QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes)});
+            finish({false, {}, QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes), true});
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         if (reply != m_reply)
@@ -76,9 +72,7 @@ void ExchangeClient::get(const QString& pathAndQuery, qint64 maxBytes, Callback 
         if (reply->isOpen())
             m_body += reply->read(m_maxBytes + 1 - m_body.size());
         if (m_body.size() > m_maxBytes) {
-            finish({false,
-                    {},
-                    QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes)});
+            finish({false, {}, QStringLiteral("The answer is larger than the %1 bytes allowed.").arg(m_maxBytes), true});
             return;
         }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

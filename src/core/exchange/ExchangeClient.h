@@ -18,6 +18,7 @@ struct FetchResult
     bool ok = false;
     QByteArray body;
     QString error; // why it failed, for the user
+    bool tooLarge = false; // the answer was larger than the request allowed
 };
 
 // GET requests to the drink exchange service, one at a time. Every answer is bounded in size and

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace Online {
@@ -28,6 +30,13 @@ template <typename Piece> QString encodeEach(const QString& text, Piece piece)
     for (const uint cp : points)
         piece(out, cp);
     return out;
+}
+
+// Characters XML 1.0 cannot carry, not even as a reference: they are left out of what is written.
+bool notInXml(uint cp)
+{
+    return (cp < 32 && cp != 9 && cp != 10 && cp != 13) || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE ||
+           cp == 0xFFFF || cp > 0x10FFFF;
 }
 
 void appendReference(QString& out, const QString& ampChar, uint cp)
@@ -84,55 +93,75 @@ bool isDocumentText(QStringView text)
     return true;
 }
 
-std::unique_ptr<Node> parse(const QByteArray& bytes, QString* error)
+// Reads a document as a stream and hands each child element of the root (a record) to the
+// callback as a small tree, dropped once the callback returns: memory holds the document, what the
+// callback keeps and one record, whatever the document's size. The callback returns false to stop
+// (with *error set).
+bool parseRecords(const QByteArray& bytes, QString* error, const std::function<bool(const Node&)>& record)
 {
     if (bytes.size() > MaxDocumentBytes) {
         *error = QStringLiteral("the document is larger than %1 MiB.").arg(MaxDocumentBytes / (1024 * 1024));
-        return nullptr;
+        return false;
     }
     QXmlStreamReader xml(bytes);
-    std::unique_ptr<Node> root;
-    std::vector<Node*> open;
+    bool rootSeen = false;
+    int depth = 0;
+    std::unique_ptr<Node> current; // the record being read
+    std::vector<Node*> open;       // its open elements
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::DTD:
             // Entity declarations are the door to expansion attacks; exchange documents need none.
             *error =
                 QStringLiteral("line %1: document type declarations are not accepted.").arg(xml.lineNumber());
-            return nullptr;
+            return false;
         case QXmlStreamReader::EntityReference:
             *error = QStringLiteral("line %1: the entity \"%2\" is not known.")
                          .arg(QString::number(xml.lineNumber()), xml.name().toString());
-            return nullptr;
+            return false;
         case QXmlStreamReader::StartElement: {
-            if (int(open.size()) >= MaxDepth) {
+            if (depth >= MaxDepth) {
                 *error = QStringLiteral("line %1: elements are nested too deeply.").arg(xml.lineNumber());
-                return nullptr;
+                return false;
+            }
+            ++depth;
+            if (depth == 1) {
+                rootSeen = true;
+                break;
             }
             auto node = std::make_unique<Node>();
             node->name = xml.name().toString();
             node->line = int(xml.lineNumber());
             Node* raw = node.get();
-            if (open.empty())
-                root = std::move(node);
+            if (depth == 2)
+                current = std::move(node);
             else
                 open.back()->children.push_back(std::move(node));
             open.push_back(raw);
             break;
         }
         case QXmlStreamReader::EndElement:
+            --depth;
+            if (open.empty())
+                break; // the root
             // White space between child elements is layout, not content.
             if (!open.back()->children.empty())
                 open.back()->text.clear();
             open.pop_back();
+            if (open.empty()) {
+                const std::unique_ptr<Node> done = std::move(current);
+                if (!record(*done))
+                    return false;
+            }
             break;
         case QXmlStreamReader::Characters:
             if (!isDocumentText(xml.text())) {
                 *error = QStringLiteral("line %1: the text holds characters a document cannot hold; is its "
                                         "declared encoding right?")
                              .arg(xml.lineNumber());
-                return nullptr;
+                return false;
             }
+            // Text directly in the root is layout; a record's elements keep theirs.
             if (!open.empty())
                 open.back()->text += xml.text();
             break;
@@ -145,13 +174,13 @@ std::unique_ptr<Node> parse(const QByteArray& bytes, QString* error)
                      .arg(xml.lineNumber())
                      .arg(xml.columnNumber())
                      .arg(xml.errorString());
-        return nullptr;
+        return false;
     }
-    if (!root) {
+    if (!rootSeen) {
         *error = QStringLiteral("the document is empty.");
-        return nullptr;
+        return false;
     }
-    return root;
+    return true;
 }
 
 // The value of a named child: the text of its first node. Absent elements are refused; an element
@@ -182,6 +211,8 @@ QString XMLEncodeEx(const QString& text, bool hrefEncode, const QString& ampChar
         return text;
     int brackets = 0; // "]" just before, in a row
     return encodeEach(text, [&](QString& out, uint cp) {
+        if (notInXml(cp))
+            return; // "]]" around a dropped character still meets the ">" after it
         if (cp == '&') {
             out += ampChar + QLatin1String("amp;");
         } else if (cp == '<') {
@@ -204,6 +235,8 @@ QString HTMLEncodeEx(const QString& text, bool hrefEncode, const QString& ampCha
     if (isBlank(text))
         return text;
     return encodeEach(text, [&](QString& out, uint cp) {
+        if (notInXml(cp))
+            return;
         if (cp == ' ') {
             out += QLatin1String("%20");
         } else if (cp == '&') {
@@ -237,7 +270,7 @@ QString WriteDrinksDocument(const QList<ExchangeDrink>& drinks)
             doc += element("amount", XMLEncodeEx(line.amount, false, amp));
             doc += element("type", XMLEncodeEx(line.type, false, amp));
             doc += element("noAlcohol", line.noAlcohol ? QStringLiteral("Y") : QStringLiteral("N"));
-            doc += element("substitute", line.substitute);
+            doc += element("substitute", XMLEncodeEx(line.substitute, false, amp));
             doc += QLatin1String("</ingredient>");
         }
         doc += QLatin1String("</ingredients></drink>");
@@ -250,37 +283,34 @@ std::optional<QList<ExchangeDrink>> ReadDrinkDocument(const QByteArray& bytes, Q
 {
     QString localError;
     QString& err = error ? *error : localError;
-    const std::unique_ptr<Node> root = parse(bytes, &err);
-    if (!root)
-        return std::nullopt;
     QList<ExchangeDrink> drinks;
     int number = 0;
-    for (const auto& drinkNode : root->children) {
+    const bool read = parseRecords(bytes, &err, [&](const Node& drinkNode) {
         ++number;
         const QString where = QStringLiteral("drink %1").arg(number);
         ExchangeDrink drink;
-        if (!childText(*drinkNode, "name", &drink.name, &err, where))
-            return std::nullopt;
+        if (!childText(drinkNode, "name", &drink.name, &err, where))
+            return false;
         drink.name = drink.name.trimmed();
         if (drink.name.isEmpty()) {
-            err = QStringLiteral("%1 (line %2) has no name.").arg(where, QString::number(drinkNode->line));
-            return std::nullopt;
+            err = QStringLiteral("%1 (line %2) has no name.").arg(where, QString::number(drinkNode.line));
+            return false;
         }
         const QString named = QStringLiteral("drink %1 (\"%2\")").arg(QString::number(number), drink.name);
-        if (!childText(*drinkNode, "directions", &drink.directions, &err, named) ||
-            !childText(*drinkNode, "glassType", &drink.glassType, &err, named))
-            return std::nullopt;
+        if (!childText(drinkNode, "directions", &drink.directions, &err, named) ||
+            !childText(drinkNode, "glassType", &drink.glassType, &err, named))
+            return false;
         const std::optional<qint16> glass = ParseGlassType(drink.glassType);
         if (!glass) {
             err = QStringLiteral("%1: \"%2\" is not a glass number.").arg(named, drink.glassType);
-            return std::nullopt;
+            return false;
         }
         drink.glassType = QString::number(*glass);
-        const Node* ingredients = drinkNode->child(QLatin1String("ingredients"));
+        const Node* ingredients = drinkNode.child(QLatin1String("ingredients"));
         if (!ingredients) {
             err = QStringLiteral("%1 (line %2) has no \"ingredients\" element.")
-                      .arg(named, QString::number(drinkNode->line));
-            return std::nullopt;
+                      .arg(named, QString::number(drinkNode.line));
+            return false;
         }
         int lineNumber = 0;
         for (const auto& lineNode : ingredients->children) {
@@ -290,11 +320,11 @@ std::optional<QList<ExchangeDrink>> ReadDrinkDocument(const QByteArray& bytes, Q
             ExchangeIngredient line;
             if (!childText(*lineNode, "amount", &line.amount, &err, lineWhere) ||
                 !childText(*lineNode, "type", &line.type, &err, lineWhere))
-                return std::nullopt;
+                return false;
             if (line.type.trimmed().isEmpty()) {
                 err = QStringLiteral("%1 (line %2) names no ingredient.")
                           .arg(lineWhere, QString::number(lineNode->line));
-                return std::nullopt;
+                return false;
             }
             if (const Node* n = lineNode->child(QLatin1String("noAlcohol")))
                 line.noAlcohol = n->children.empty() && n->text == QLatin1String("Y");
@@ -303,7 +333,10 @@ std::optional<QList<ExchangeDrink>> ReadDrinkDocument(const QByteArray& bytes, Q
             drink.ingredients.append(line);
         }
         drinks.append(drink);
-    }
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
     return drinks;
 }
 
@@ -311,22 +344,22 @@ std::optional<QList<UpdateIndexItem>> ReadUpdateIndex(const QByteArray& bytes, Q
 {
     QString localError;
     QString& err = error ? *error : localError;
-    const std::unique_ptr<Node> root = parse(bytes, &err);
-    if (!root)
-        return std::nullopt;
     QList<UpdateIndexItem> items;
     int number = 0;
-    for (const auto& itemNode : root->children) {
+    const bool read = parseRecords(bytes, &err, [&](const Node& itemNode) {
         ++number;
         const QString where = QStringLiteral("item %1").arg(number);
         UpdateIndexItem item;
-        if (!childText(*itemNode, "date", &item.date, &err, where) ||
-            !childText(*itemNode, "file", &item.file, &err, where))
-            return std::nullopt;
-        if (const Node* c = itemNode->child(QLatin1String("count")); c && c->children.empty())
+        if (!childText(itemNode, "date", &item.date, &err, where) ||
+            !childText(itemNode, "file", &item.file, &err, where))
+            return false;
+        if (const Node* c = itemNode.child(QLatin1String("count")); c && c->children.empty())
             item.count = c->text.trimmed();
         items.append(item);
-    }
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
     return items;
 }
 
@@ -384,10 +417,15 @@ bool IsSafeFileStem(const QString& stem)
     return safe.match(stem).hasMatch();
 }
 
-QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const QDate& lastUpdate,
+QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const UpdateMark& mark,
                                   QStringList* problems)
 {
-    QList<QueuedUpdate> queued;
+    QSet<QString> taken;
+    if (mark.stems) {
+        for (const QString& stem : *mark.stems)
+            taken.insert(stem.toLower());
+    }
+    QList<std::pair<QDate, QueuedUpdate>> queued;
     QSet<QString> stems;
     for (const UpdateIndexItem& item : items) {
         const std::optional<QDate> date = ParseExchangeDate(item.date);
@@ -397,9 +435,9 @@ QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const QDa
                     QStringLiteral("\"%1\": the date \"%2\" cannot be read.").arg(item.file, item.date));
             continue;
         }
-        if (*date <= lastUpdate)
-            continue;
         const QString stem = item.file.trimmed();
+        if (*date < mark.day || (*date == mark.day && (!mark.stems || taken.contains(stem.toLower()))))
+            continue;
         if (!IsSafeFileStem(stem)) {
             if (problems)
                 problems->append(QStringLiteral("\"%1\" is not an acceptable file name.").arg(item.file));
@@ -412,9 +450,33 @@ QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const QDa
             continue;
         }
         stems.insert(stem.toLower());
-        queued.append({item.date.trimmed(), item.count.toLongLong(), stem});
+        queued.append({*date, {item.date.trimmed(), item.count.toLongLong(), stem}});
     }
-    return queued;
+    // Oldest first, so that a run cut short leaves a clear point to go on from.
+    std::stable_sort(queued.begin(), queued.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<QueuedUpdate> result;
+    result.reserve(queued.size());
+    for (auto& q : queued)
+        result.append(std::move(q.second));
+    return result;
+}
+
+UpdateMark NextUpdateMark(const UpdateMark& before, const QList<QueuedUpdate>& queue, qsizetype taken, bool whole,
+                          const QDate& today)
+{
+    taken = std::clamp<qsizetype>(taken, 0, queue.size());
+    if (!whole && taken == 0)
+        return before;
+    UpdateMark next;
+    next.day = whole ? std::max(today, before.day) : ParseExchangeDate(queue.at(taken - 1).date).value_or(before.day);
+    next.stems = QStringList();
+    if (next.day == before.day && before.stems)
+        next.stems = *before.stems;
+    for (qsizetype i = 0; i < taken; ++i) {
+        if (ParseExchangeDate(queue.at(i).date) == next.day && !next.stems->contains(queue.at(i).stem))
+            next.stems->append(queue.at(i).stem);
+    }
+    return next;
 }
 
 } // namespace Online

@@ -41,18 +41,20 @@ struct UpdateIndexItem
 inline constexpr qint64 MaxDocumentBytes = 32 * 1024 * 1024;
 
 // Text for an XML element body: "&", "<" and the ">" of "]]>" become entities, every character
-// outside 32..127 becomes a numeric reference, each prefixed with ampChar instead of "&". A text
-// that is empty or blanks only is returned unchanged. hrefEncode changes nothing; it is kept for
+// outside 32..127 becomes a numeric reference, each prefixed with ampChar instead of "&". Control
+// characters other than tab, line feed and carriage return (and the other characters XML 1.0
+// cannot carry) are left out. A text that is empty or blanks only is returned unchanged. hrefEncode changes nothing; it is kept for
 // the callers' shape.
 QString XMLEncodeEx(const QString& text, bool hrefEncode = false,
                     const QString& ampChar = QStringLiteral("&"));
 // Text for the body of a submission: spaces become "%20", "&" becomes ampChar + "amp;", characters
-// outside 32..127 become numeric references; "<" and all other punctuation stay.
+// outside 32..127 become numeric references; "<" and all other punctuation stay; characters XML
+// cannot carry are left out, as above.
 QString HTMLEncodeEx(const QString& text, bool hrefEncode = false,
                      const QString& ampChar = QStringLiteral("&"));
 
 // The one-line document for one drink, byte for byte as the exchange expects it. Name, directions,
-// amounts and ingredient names are encoded; glassType and substitute are written as they are.
+// amounts, ingredient names and substitutes are encoded; glassType is written as it is.
 QString WriteDrinkDocument(const ExchangeDrink& drink);
 // The same document for several drinks, in order.
 QString WriteDrinksDocument(const QList<ExchangeDrink>& drinks);
@@ -93,10 +95,31 @@ struct QueuedUpdate
     QString stem;
 };
 
-// The items released strictly after lastUpdate, in index order. Items whose date cannot be read,
-// whose stem is unsafe, or whose stem repeats an earlier one are left out and described in
-// *problems.
-QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const QDate& lastUpdate,
+// How far the updates have been taken: the day of the last update and, when known, the file stems
+// of that day's documents that were taken (a document released later that day is still to come).
+// Preference files of older versions know the day alone.
+struct UpdateMark
+{
+    QDate day;
+    std::optional<QStringList> stems;
+};
+
+// The items to fetch, ordered by date (items of one date in index order): those released after
+// mark.day, and, when mark.stems is known, those of mark.day whose stem is not among them. Items
+// whose date cannot be read, whose stem is unsafe, or whose stem repeats an earlier one are left
+// out and described in *problems.
+QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const UpdateMark& mark,
                                   QStringList* problems);
+inline QList<QueuedUpdate> SelectUpdates(const QList<UpdateIndexItem>& items, const QDate& lastUpdate,
+                                         QStringList* problems)
+{
+    return SelectUpdates(items, UpdateMark{lastUpdate, std::nullopt}, problems);
+}
+
+// The mark after a run that took the first `taken` items of queue (as SelectUpdates ordered them)
+// to the end: every item when `whole`, and the day is then today. A run that took nothing keeps
+// the mark; otherwise the mark moves to the last taken item's date, with the stems taken that day.
+UpdateMark NextUpdateMark(const UpdateMark& before, const QList<QueuedUpdate>& queue, qsizetype taken, bool whole,
+                          const QDate& today);
 
 } // namespace Online

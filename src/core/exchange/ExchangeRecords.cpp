@@ -17,18 +17,20 @@ AddRecordsResult AddNewRecordsToDatabase(const QList<ExchangeDrink>& drinks)
         }
         const std::optional<qint16> glass = ParseGlassType(drink.glassType);
         if (!glass) {
-            throw Sql::Error(0, QStringLiteral("The drink \"%1\" names the glass number %2, which is not in the list "
-                                               "of glasses.")
+            throw Sql::Error(0, QStringLiteral("The drink \"%1\" names the glass \"%2\", which is not a glass number.")
                                     .arg(drink.name, drink.glassType));
         }
         DBLib::DrinkEntry entry;
         entry.name = drink.name;
         entry.glassType = *glass;
+        entry.keepUnknownGlass = true;
         entry.description = drink.directions;
         for (const ExchangeIngredient& line : drink.ingredients)
             entry.lines.append({line.amount, line.type, line.substitute, line.noAlcohol, std::nullopt});
         try {
-            result.ingredientsCreated += int(DBLib::WriteNewDrink(entry).newIngredients.size());
+            const DBLib::SavedDrink saved = DBLib::WriteNewDrink(entry);
+            result.ingredientsCreated += int(saved.newIngredients.size());
+            result.unknownGlasses += saved.unknownGlass ? 1 : 0;
         } catch (const Sql::Error& e) {
             throw Sql::Error(e.code(), QStringLiteral("The drink \"%1\" cannot be added. %2").arg(drink.name, e.message()),
                              e.statement());

@@ -14,13 +14,14 @@ struct AddRecordsResult
     int added = 0;              // new drinks
     int duplicates = 0;         // drinks skipped because the database has them
     int ingredientsCreated = 0; // new catalogue entries
+    int unknownGlasses = 0;     // added drinks whose glass number the glass list lacks
 };
 
 // Adds the drinks of one document in one transaction: a drink already in the database (by its
 // stored name) is skipped, every other drink gets the next ID, its lines and freshly computed
-// flags; an ingredient new to the catalogue comes with the line's substitute and mark. A drink the
-// store cannot take (a glass number that names no glass, a text that cannot be stored) throws
-// Sql::Error and nothing of the document is kept.
+// flags; an ingredient new to the catalogue comes with the line's substitute and mark. A glass
+// number the glass list lacks is kept with the drink (and counted). A drink the store cannot take
+// (a text that cannot be stored) throws Sql::Error and nothing of the document is kept.
 AddRecordsResult AddNewRecordsToDatabase(const QList<ExchangeDrink>& drinks);
 
 // The drink as the exchange carries it. Throws Sql::Error when there is no such drink or a line

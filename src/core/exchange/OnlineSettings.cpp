@@ -92,4 +92,15 @@ QString LocalVersionText()
            QString::number(v.minorVersion());
 }
 
+bool IsNewerVersion(const QString& serviceText)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+(?:\\.\\d+)*"));
+    const QRegularExpressionMatch m = number.match(serviceText.trimmed());
+    if (!m.hasMatch())
+        return false;
+    // Trailing zeros say nothing: "8.5" is the same version as 8.5.0.
+    const QVersionNumber local = QVersionNumber::fromString(QStringLiteral(TUMBLERIX_VERSION)).normalized();
+    return QVersionNumber::compare(QVersionNumber::fromString(m.captured()).normalized(), local) > 0;
+}
+
 } // namespace OnlineSettings

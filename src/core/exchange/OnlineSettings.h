@@ -39,5 +39,8 @@ int RequestTimeoutMs();
 // The program's title and "title major.minor" as the service compares it ("Tumblerix 8.5").
 QString ProgramTitle();
 QString LocalVersionText();
+// Whether the version text the service gives ("Tumblerix 8.6", blanks and line breaks around it
+// allowed) names a higher version number than this program's. Text without a number is not newer.
+bool IsNewerVersion(const QString& serviceText);
 
 } // namespace OnlineSettings

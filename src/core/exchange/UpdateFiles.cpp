@@ -3,16 +3,12 @@
 #include "core/exchange/ExchangeDocument.h"
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
+#include "core/store/ModuleRegistry.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace Online {
-
-QString UpdateFolder()
-{
-    return QFileInfo(DBLib::DatabasePath()).absolutePath();
-}
 
 void DestroyFile(const QString& path)
 {
@@ -52,7 +48,7 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-std::optional<AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error)
+std::optional<QList<ExchangeDrink>> ReadDocumentFile(const QString& localFileName, QString* error)
 {
     QFile file(localFileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -61,7 +57,36 @@ std::optional<AddRecordsResult> AddNewRecordsToDatabase(const QString& localFile
     }
     const QByteArray bytes = file.read(MaxDocumentBytes + 1);
     file.close();
-    const std::optional<QList<ExchangeDrink>> drinks = ReadDrinkDocument(bytes, error);
+    return ReadDrinkDocument(bytes, error);
+}
+
+std::optional<UpdateMark> ReadUpdateMark()
+{
+    const std::optional<QDate> day = ParseExchangeDate(ModuleRegistry::ReadText(ModuleRegistry::LastUpdate));
+    if (!day)
+        return std::nullopt;
+    UpdateMark mark{*day, std::nullopt};
+    const QString files = ModuleRegistry::ReadText(ModuleRegistry::LastUpdateFiles);
+    const qsizetype bar = files.indexOf(QLatin1Char('|'));
+    if (bar > 0 && ParseExchangeDate(files.left(bar)) == day) {
+        QStringList stems = files.mid(bar + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        stems.removeIf([](const QString& stem) { return !IsSafeFileStem(stem); });
+        mark.stems = stems;
+    }
+    return mark;
+}
+
+void WriteUpdateMark(const UpdateMark& mark)
+{
+    const QString day = FormatExchangeDate(mark.day);
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdate, day);
+    ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdateFiles,
+                                       day + QLatin1Char('|') + mark.stems.value_or(QStringList()).join(QLatin1Char(',')));
+}
+
+std::optional<AddRecordsResult> AddNewRecordsToDatabase(const QString& localFileName, QString* error)
+{
+    const std::optional<QList<ExchangeDrink>> drinks = ReadDocumentFile(localFileName, error);
     if (!drinks)
         return std::nullopt;
     try {

@@ -8,8 +8,15 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
+
+class QTemporaryDir;
 
 namespace Online {
+
+// What one run takes at most; the rest is left for the next check.
+inline constexpr int MaxRunDocuments = 500;
+inline constexpr qint64 MaxRunBytes = 256 * 1024 * 1024;
 
 class ExchangeClient;
 
@@ -29,6 +36,8 @@ public:
         QString stem;
         QString state; // "Queued For Download", "Downloading drink file", ...
         bool ok = true; // downloaded (then: added) without trouble
+        bool taken = false; // added, or refused for good (a document that cannot be read)
+        bool left = false;  // beyond what one run takes
     };
 
     UpdateRun(const QUrl& serviceRoot, int timeoutMs, QObject* parent = nullptr);
@@ -48,6 +57,8 @@ public:
     bool running() const { return m_running; }
     bool updatesFound() const { return m_updatesFound; }
     bool addedAny() const { return m_addedAny; }
+    // Drinks added with a glass number the glass list lacks.
+    int unknownGlasses() const { return m_unknownGlasses; }
     const QList<Item>& items() const { return m_items; }
     QString status() const { return m_status; }
     QUrl downloadPage() const;
@@ -67,8 +78,10 @@ Q_SIGNALS:
     // items() holds the queued documents.
     void itemsQueued();
     void itemChanged(int row);
-    // Some documents could not be downloaded or added; the date of the last update stays.
+    // Some documents could not be downloaded or added; the next check asks for them again.
     void incomplete(const QStringList& failures);
+    // Some documents cannot be read; they are passed over for good.
+    void documentsRefused(const QStringList& refusals);
     // The run has ended, however it ended, and its files are gone.
     void finished();
 
@@ -79,6 +92,8 @@ private:
     void readIndex(const QByteArray& index);
     void downloadItem(int row);
     void addItem(int row);
+    void addDrinks(int row, const std::optional<QList<ExchangeDrink>>& drinks, const QString& error);
+    void leaveFrom(int row, const QString& why);
     void finishAdding();
     void end();
     void setStatus(const QString& text);
@@ -88,11 +103,17 @@ private:
     ExchangeClient* m_client;
     std::function<bool(const QString&)> m_askNewerVersion;
     int m_startDelayMs = 1000;
-    QString m_folder;
+    std::unique_ptr<QTemporaryDir> m_folder; // the run's own folder
     QString m_lastUpdateText;
+    std::optional<UpdateMark> m_mark;
+    QList<QueuedUpdate> m_queue;
     QStringList m_downloaded; // files of this run that still exist
     QList<Item> m_items;
+    qint64 m_bytes = 0; // downloaded so far
+    bool m_cut = false; // some documents are left for the next check
+    int m_unknownGlasses = 0;
     QStringList m_failures;
+    QStringList m_refusals;
     QString m_status;
     bool m_running = false;
     bool m_started = false;

@@ -262,6 +262,11 @@ QString GetGlassTypeName(int glassId)
     return v.toString();
 }
 
+bool GlassExists(int glassId)
+{
+    return firstValue(QStringLiteral("SELECT 1 FROM GlassTypes WHERE GlassID = ?1"), {glassId}).isValid();
+}
+
 int GetGlassTypeID(const QString& glassName)
 {
     const QVariant v = firstValue(QStringLiteral("SELECT GlassID FROM GlassTypes WHERE GlassType = ?1"), {glassName});

@@ -40,6 +40,8 @@ private:
 };
 
 QString GetGlassTypeName(int glassId);
+// Whether the glass list has the number.
+bool GlassExists(int glassId);
 int GetGlassTypeID(const QString& glassName);
 QString GetIngredientName(qint64 ingredientId);
 qint64 GetIngredientIDByName(const QString& name);

@@ -22,6 +22,8 @@ inline const QString TextListBox = QStringLiteral("TextListBox");
 inline const QString Title = QStringLiteral("Title");
 inline const QString NeverAsk = QStringLiteral("neverAsk");
 inline const QString LastUpdate = QStringLiteral("lastUpdate");
+// The documents of the "lastUpdate" day that run took: "day|stem,stem".
+inline const QString LastUpdateFiles = QStringLiteral("lastUpdateFiles");
 // Added later: grams of ethanol in a standard drink ("14", "8" or "10"), the unit shown first
 // ("ml" or "oz"), and whether substitutes count as stock ("1" or "0").
 inline const QString StandardDrinkGrams = QStringLiteral("standardDrinkGrams");

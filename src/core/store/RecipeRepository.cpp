@@ -116,7 +116,12 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
     int glassId = 0;
     if (entry.glassType) {
         glassId = *entry.glassType;
-        step(QStringLiteral("Looking up the glass number %1").arg(glassId), [&] { GetGlassTypeName(glassId); });
+        if (entry.keepUnknownGlass) {
+            saved.unknownGlass = !step(QStringLiteral("Looking up the glass number %1").arg(glassId),
+                                       [&] { return GlassExists(glassId); });
+        } else {
+            step(QStringLiteral("Looking up the glass number %1").arg(glassId), [&] { GetGlassTypeName(glassId); });
+        }
     } else {
         glassId = step(QStringLiteral("Looking up the glass \"%1\"").arg(entry.glass),
                        [&] { return GetGlassTypeID(entry.glass); });

@@ -79,6 +79,9 @@ struct DrinkEntry
     // The glass by name (a GlassType of GlassTypes), or by number when glassType is set.
     QString glass;
     std::optional<int> glassType;
+    // A glassType the glass list lacks is stored as it is (a drink from elsewhere keeps its glass
+    // number; its picture shows "not found") instead of refusing the drink.
+    bool keepUnknownGlass = false;
     QList<Line> lines; // lines whose ingredient is blank are skipped
     QString description; // stored as given; blank leaves it unset
     bool favorite = false;
@@ -90,6 +93,7 @@ struct SavedDrink
     qint64 id = -1;
     QString name;               // as stored and listed
     QStringList newIngredients; // catalogue names of the ingredients the save added, in line order
+    bool unknownGlass = false;  // stored with a glass number the glass list lacks
 };
 
 // Writes a new drink under the highest ID plus 1 (1 in an empty table): new ingredients join the

@@ -146,6 +146,13 @@ frmUpdate::frmUpdate(QWidget* parent, std::function<void()> reloadDrinks, std::f
                                 failures.join(QLatin1Char('\n')) +
                                 QStringLiteral("\n\nThe next check for updates will ask for them again."));
     });
+    connect(m_run, &Online::UpdateRun::documentsRefused, this, [this](const QStringList& refusals) {
+        MessageBox::warning(this, QStringLiteral("Some drink updates cannot be read"),
+                            QStringLiteral("These drink updates cannot be read and were passed over:\n\n") +
+                                refusals.join(QLatin1Char('\n')) +
+                                QStringLiteral("\n\nPlease tell ") + OnlineSettings::CompanyName() +
+                                QStringLiteral(" Support at ") + OnlineSettings::SupportAddress() + QStringLiteral("."));
+    });
     connect(m_run, &Online::UpdateRun::itemsQueued, this, &frmUpdate::showItems);
     connect(m_run, &Online::UpdateRun::itemChanged, this, &frmUpdate::showItem);
     connect(m_run, &Online::UpdateRun::finished, this, [this] {

@@ -50,8 +50,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     nameApplication();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    GlassPictures::registerResources();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tumblerix.svg")));
+    QApplication::setWindowIcon(QIcon(GlassPictures::logoPath()));
 
     // Files named on the command line (as the desktop passes them) are imported once the window is up.
     const QStringList args = QApplication::arguments();

@@ -1,15 +1,12 @@
 #include "core/store/StarterContent.h"
 
+#include "core/store/ProgramData.h"
+
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
 #include <stdexcept>
-
-// Resources of a static library must be registered by hand.
-static void registerStarterResources()
-{
-    Q_INIT_RESOURCE(starter);
-}
 
 namespace StarterData {
 
@@ -28,11 +25,12 @@ bool skipped(const QString& line)
 
 QString readResource(const QString& name)
 {
-    static const bool registered = (registerStarterResources(), true);
-    Q_UNUSED(registered);
-    QFile file(QStringLiteral(":/starter/") + name);
+    QFile file(ProgramData::path(QStringLiteral("starter/") + name));
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("The starter file %1 is missing from the program.").arg(name).toStdString());
+        throw std::runtime_error(QStringLiteral("The starter file %1 cannot be read: %2. Is the program installed "
+                                                "completely?")
+                                     .arg(QDir::toNativeSeparators(file.fileName()), file.errorString())
+                                     .toStdString());
     return QString::fromUtf8(file.readAll());
 }
 

@@ -1,9 +1,10 @@
 #include "gui/about/HelpBrowser.h"
 
-#include "gui/main/GlassPictures.h"
+#include "core/store/ProgramData.h"
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -17,33 +18,18 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-// Resources of a static library must be registered by name from outside any namespace.
-static void registerHelpBook()
-{
-    Q_INIT_RESOURCE(help);
-}
-
-void HelpBrowser::registerResources()
-{
-    static const bool done = (registerHelpBook(), true);
-    Q_UNUSED(done);
-    // The book shows the program's logo, which lives with the pictures.
-    GlassPictures::registerResources();
-}
-
 QString HelpBrowser::bookFolder()
 {
-    return QStringLiteral(":/help");
+    return ProgramData::path(QStringLiteral("help"));
 }
 
 QUrl HelpBrowser::contentsPage()
 {
-    return QUrl(QStringLiteral("qrc:/help/index.html"));
+    return QUrl::fromLocalFile(QDir(bookFolder()).filePath(QStringLiteral("index.html")));
 }
 
 HelpBrowser::HelpBrowser(QWidget* parent) : QMainWindow(parent)
 {
-    registerResources();
     setObjectName(QStringLiteral("HelpBrowser"));
     setWindowTitle(QStringLiteral("Tumblerix Help"));
 
@@ -172,7 +158,7 @@ void HelpBrowser::buildContents()
 {
     // The contents pane follows the contents page: its headings become the branches and its links
     // the topics, so the two never disagree.
-    QFile file(QStringLiteral(":/help/index.html"));
+    QFile file(contentsPage().toLocalFile());
     if (!file.open(QIODevice::ReadOnly))
         return;
     QTextDocument page;

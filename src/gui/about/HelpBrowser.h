@@ -29,8 +29,6 @@ public:
     // Where the book lives and its first page.
     static QUrl contentsPage();
     static QString bookFolder();
-    // Makes the book's resources available (the browser does this itself).
-    static void registerResources();
 
 private:
     void buildContents();

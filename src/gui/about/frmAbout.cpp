@@ -31,9 +31,8 @@ frmAbout::frmAbout(QWidget* parent, QString dataFolder) : QDialog(parent), m_dat
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + ProgramTitle);
 
-    GlassPictures::registerResources();
     Image1 = named(new QLabel(this), "Image1");
-    Image1->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(96, 96), devicePixelRatioF()));
+    Image1->setPixmap(GlassPictures::load(GlassPictures::logoPath(), QSize(96, 96), devicePixelRatioF()));
     Image1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     Image1->setAccessibleName(ProgramTitle + QStringLiteral(" logo"));
 

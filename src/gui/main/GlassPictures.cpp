@@ -1,46 +1,45 @@
 #include "gui/main/GlassPictures.h"
 
+#include "core/store/ProgramData.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
 
-static void registerPictureResources()
-{
-    Q_INIT_RESOURCE(pictures);
-}
-
 namespace GlassPictures {
 
-void registerResources()
+QString logoPath()
 {
-    static const bool done = (registerPictureResources(), true);
-    Q_UNUSED(done);
+    return ProgramData::path(QStringLiteral("icons/tumblerix.svg"));
+}
+
+QString slidesFolder()
+{
+    return ProgramData::path(QStringLiteral("images/slides"));
 }
 
 QString glassPicturePath(int glassId, const QString& dataFolder)
 {
-    registerResources();
     const QDir images(QDir(dataFolder).filePath(QStringLiteral("Images")));
     for (const char* extension : {".gif", ".png", ".jpg", ".jpeg", ".svg", ".bmp"}) {
         const QString path = images.filePath(QString::number(glassId) + QLatin1String(extension));
         if (QFileInfo(path).isFile())
             return path;
     }
-    const QString shipped = QStringLiteral(":/glasses/%1.svg").arg(glassId);
+    const QString shipped = ProgramData::path(QStringLiteral("images/glasses/%1.svg").arg(glassId));
     if (QFileInfo::exists(shipped))
         return shipped;
-    return QStringLiteral(":/glasses/notfound.svg");
+    return ProgramData::path(QStringLiteral("images/glasses/notfound.svg"));
 }
 
 QString notFoundPicturePath(const QString& dataFolder)
 {
-    registerResources();
     const QString own = QDir(dataFolder).filePath(QStringLiteral("Images/filenotfound.jpg"));
     if (QFileInfo(own).isFile())
         return own;
-    return QStringLiteral(":/glasses/notfound.svg");
+    return ProgramData::path(QStringLiteral("images/glasses/notfound.svg"));
 }
 
 QPixmap load(const QString& path, QSize size, qreal devicePixelRatio)

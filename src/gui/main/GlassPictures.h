@@ -7,8 +7,9 @@
 // Glass pictures, slideshow pictures and the shipped replacements for missing ones.
 namespace GlassPictures {
 
-// Registers the pictures compiled into the program (safe to call more than once).
-void registerResources();
+// The program's logo (an SVG) and the folder of the slides it ships.
+QString logoPath();
+QString slidesFolder();
 
 // The file that shows a glass: "<GlassID>.gif" in the data folder's Images folder, then the same
 // name in other picture formats, then the picture shipped with the program, then the

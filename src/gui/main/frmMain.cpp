@@ -108,7 +108,6 @@ frmMain::frmMain(const QString& dataFolder, QWidget* parent) : QMainWindow(paren
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tumblerix"));
-    GlassPictures::registerResources();
     createControls();
     createMenus();
     m_printQueue = new PrintQueue(m_dataFolder, this);
@@ -217,7 +216,7 @@ void frmMain::createControls()
     slideLayout->addWidget(Image1, 0, Qt::AlignCenter);
     Image2 = new QLabel(right);
     Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(72, 72), devicePixelRatioF()));
+    Image2->setPixmap(GlassPictures::load(GlassPictures::logoPath(), QSize(72, 72), devicePixelRatioF()));
     Image2->setAlignment(Qt::AlignRight | Qt::AlignBottom);
 
     auto* glassColumn = new QVBoxLayout;

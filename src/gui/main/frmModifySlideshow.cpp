@@ -110,8 +110,7 @@ bool frmModifySlideshow::eventFilter(QObject* watched, QEvent* event)
 
 void frmModifySlideshow::InstallStarterPictures(const QString& dataFolder)
 {
-    GlassPictures::registerResources();
-    const QDir slides(QStringLiteral(":/slides"));
+    const QDir slides(GlassPictures::slidesFolder());
     const QDir images(QDir(dataFolder).filePath(QStringLiteral("Images")));
     if (!images.exists() && !QDir().mkpath(images.path()))
         return;

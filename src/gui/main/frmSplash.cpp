@@ -27,8 +27,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
     imgLogo = new QLabel(frame);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    GlassPictures::registerResources();
-    imgLogo->setPixmap(GlassPictures::load(QStringLiteral(":/icons/tumblerix.svg"), QSize(96, 96), devicePixelRatioF()));
+    imgLogo->setPixmap(GlassPictures::load(GlassPictures::logoPath(), QSize(96, 96), devicePixelRatioF()));
 
     lblProductName = new QLabel(QStringLiteral("Tumblerix"), frame);
     lblProductName->setObjectName(QStringLiteral("lblProductName"));

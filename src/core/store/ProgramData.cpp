@@ -1,0 +1,60 @@
+#include "core/store/ProgramData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace ProgramData {
+
+namespace {
+
+QString& chosen()
+{
+    static QString folder;
+    return folder;
+}
+
+QString besideExecutable()
+{
+    const QString program = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (program.isEmpty())
+        return QString();
+    return QDir::cleanPath(program + QStringLiteral("/../share/tumblerix"));
+}
+
+bool holdsData(const QString& folder)
+{
+    return !folder.isEmpty() && QFileInfo(QDir(folder).filePath(QStringLiteral("starter/drinks.txt"))).isFile();
+}
+
+} // namespace
+
+void setFolder(const QString& folder)
+{
+    chosen() = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
+}
+
+QString folder()
+{
+    if (!chosen().isEmpty())
+        return chosen();
+    QStringList candidates{qEnvironmentVariable("TUMBLERIX_DATA_DIR"), besideExecutable()};
+    candidates += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("tumblerix"),
+                                            QStandardPaths::LocateDirectory);
+    for (const QString& candidate : std::as_const(candidates)) {
+        if (holdsData(candidate))
+            return QDir(candidate).absolutePath();
+    }
+    return QString();
+}
+
+QString path(const QString& relative)
+{
+    QString base = folder();
+    if (base.isEmpty())
+        base = besideExecutable();
+    return QDir(base).filePath(relative);
+}
+
+} // namespace ProgramData

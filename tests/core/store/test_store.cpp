@@ -24,7 +24,6 @@
 #include <QStandardPaths>
 #include <QTest>
 
-
 using namespace DBLib;
 using namespace Qt::StringLiterals;
 
@@ -91,12 +90,11 @@ QStringList lineTexts(const Drink& drink)
     return texts;
 }
 
-enum class Trouble { Bytes, Missing, Foreign, Newer, FileReadOnly, FolderReadOnly, Locked };
+enum class Trouble { Bytes, Missing, Foreign, Newer, FileReadOnly, FolderReadOnly, Locked, JournalBlocked };
 
 QString logged;
 
 } // namespace
-
 
 class TestStore : public QObject
 {
@@ -142,7 +140,6 @@ private Q_SLOTS:
         m_folder = std::make_unique<TestDataFolder>();
         m_folder->createSmallDatabase();
     }
-
 
     void textCoding_data()
     {
@@ -228,15 +225,12 @@ private Q_SLOTS:
             add();
         } catch (const Sql::Error& e) {
             QCOMPARE(e.message(), message);
-        } catch (const Lib::TextCodingError&) {
-            QVERIFY(message.isEmpty() && added.isEmpty());
         }
         QStringList now = dump();
         for (const QString& row : before)
             now.removeOne(row);
         QCOMPARE(now, added.isEmpty() ? QStringList() : QStringList{added});
     }
-
 
     void countRecords_data()
     {
@@ -270,7 +264,6 @@ private Q_SLOTS:
         QCOMPARE(CountRecords(what), expected);
     }
 
-
     void unusableDatabaseIsRefusedUntouched_data()
     {
         QTest::addColumn<Trouble>("trouble");
@@ -290,6 +283,7 @@ private Q_SLOTS:
         QTest::newRow("folder read-only") << Trouble::FolderReadOnly << QByteArray()
                                           << u"cannot be used: its folder <> is read-only."_s;
         QTest::newRow("locked by another program") << Trouble::Locked << QByteArray() << u"is in use by another program"_s;
+        QTest::newRow("a folder where the journal goes") << Trouble::JournalBlocked << QByteArray() << u"cannot be read as a"_s;
     }
     void unusableDatabaseIsRefusedUntouched()
     {
@@ -308,6 +302,7 @@ private Q_SLOTS:
             QVERIFY(trouble == Trouble::Newer || QFile::resize(path, 0));
             Sql::Connection(path).exec(trouble == Trouble::Newer ? u"PRAGMA user_version = 99"_s : u"CREATE TABLE A (B)"_s);
         }
+        QVERIFY(trouble != Trouble::JournalBlocked || QDir().mkdir(path + u"-wal"_s));
         std::optional<Sql::Connection> other;
         if (trouble == Trouble::Locked) {
             other.emplace(path);
@@ -415,7 +410,6 @@ private Q_SLOTS:
         first.moveNext();
         QVERIFY(first.atEnd() && !refusal([&] { first.field(0); }).isEmpty() && OpenSnapshot(u"SELECT * FROM Tips"_s).isEmpty());
     }
-
 
     void writeNewDrinkThenReadIt()
     {
@@ -577,7 +571,6 @@ private Q_SLOTS:
         QCOMPARE(drink.missingIngredientsText().contains(u"ODD names ingredient no. 99,"_s), ingredient.isEmpty());
     }
 
-
     void catalogue()
     {
         fillCatalogue();
@@ -635,7 +628,7 @@ private Q_SLOTS:
         addTestDrink(u"Martini"_s, {{"2 oz", "Gin"}, {"1 dash", "Gin"}});
         QCOMPARE(CountRecipeLinesUsing(1), 2);
         QVERIFY(!DeleteUnusedIngredient(1) && DeleteUnusedIngredient(6));
-        QCOMPARE(FindIngredientID(u"Gin"_s) + FindIngredientID(u"Vodka"_s), 0);
+        QVERIFY(FindIngredientID(u"Gin"_s) == 1 && FindIngredientID(u"Vodka"_s) == -1);
         SetIngredientNonAlcoholic(1, true);
         QVERIFY(ReadDrink(u"Martini"_s).value_or(Drink{}).lines.value(0).nonAlcoholic);
         ExecuteSql(u"INSERT INTO Tips (ID, Title, Description) VALUES (2, 'Ice', 'Plenty.'), (1, 'Shake', 'Hard.'), "
@@ -644,7 +637,6 @@ private Q_SLOTS:
         QCOMPARE(TipDescription(u"ICE"_s), u"Plenty."_s);
         QCOMPARE(TipDescription(u"Stir"_s), QString());
     }
-
 
     void findScan_data()
     {
@@ -667,7 +659,7 @@ private Q_SLOTS:
         QTest::newRow("overlong, three bytes") << QByteArray("\xE0\x81\x81") << u"0"_s << 0;
         QTest::newRow("overlong, four bytes") << QByteArray("\xF0\x80\x81\x81") << u"0"_s << 0;
         QTest::newRow("past the last code point") << QByteArray("\xF4\x90\x80\x80") << u"\U0010FFEF"_s << 0;
-        QTest::newRow("broken two-byte character") << QByteArray("\xC2\x83\xC3\x41") << u"\u00B0"_s << 0;
+        QTest::newRow("broken two-byte character") << QByteArray("a\xE2\x82\xAC\xC3\x41") << u"\u00B0"_s << 0;
         QTest::newRow("cut short") << QByteArray("a\xE2\x82") << u"P"_s << 1;
         QTest::newRow("decodes to a surrogate") << QByteArray("\xEE\x80\x90") << u"x"_s << -1;
         QTest::newRow("decodes to the first surrogate") << QByteArray("\xEE\x80\x80") << u"x"_s << -1;
@@ -695,8 +687,6 @@ private Q_SLOTS:
         if (!stored.startsWith("\xEF\xBB\xBF") && !asText.contains(QChar::ReplacementCharacter))
             QCOMPARE(ContainsTextIgnoringCase(Lib::DecodeText(asText), needle), bool(found));
     }
-
-
 
     void hostileNames_data()
     {
@@ -740,7 +730,6 @@ private Q_SLOTS:
         QCOMPARE(AllDrinkNames(), QStringList{u"PLAIN"_s});
     }
 
-
     void failureMessageAndLog()
     {
         const QString statement = u"UPDATE Drinks SET Name = ?1"_s;
@@ -758,6 +747,7 @@ private Q_SLOTS:
         qInstallMessageHandler(previous);
         QVERIFY2(logged.count(u"Saving. Why."_s) == 2 && logged.count(statement) == 1, qPrintable(logged));
     }
+
     void dataFolderChoice_data()
     {
         QTest::addColumn<QStringList>("arguments");

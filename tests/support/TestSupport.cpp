@@ -7,6 +7,13 @@
 #include <QSettings>
 #include <QTest>
 
+#include <cstring>
+#include <linux/capability.h>
+#include <linux/securebits.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 TestDataFolder::TestDataFolder()
 {
     QVERIFY2(m_dir.isValid(), "cannot create a temporary folder");
@@ -76,4 +83,30 @@ qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, 
                     QStringLiteral("True"), QString(), QString(), QString());
     DBLib::UpdateDrinkFlags(id);
     return id;
+}
+
+PermissionBitsApply::PermissionBitsApply()
+{
+    if (::geteuid() != 0)
+        return;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2];
+    static_assert(sizeof caps == sizeof m_saved);
+    if (::syscall(SYS_capget, &header, caps) != 0)
+        return;
+    std::memcpy(m_saved, caps, sizeof caps);
+    m_securebits = ::prctl(PR_GET_SECUREBITS);
+    if (m_securebits < 0 || ::prctl(PR_SET_SECUREBITS, m_securebits | SECBIT_NO_SETUID_FIXUP) != 0)
+        return;
+    caps[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    m_dropped = ::syscall(SYS_capset, &header, caps) == 0;
+}
+
+PermissionBitsApply::~PermissionBitsApply()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    if (m_dropped)
+        ::syscall(SYS_capset, &header, m_saved);
+    if (m_securebits >= 0)
+        ::prctl(PR_SET_SECUREBITS, m_securebits);
 }

@@ -55,3 +55,20 @@ template <typename T, typename W> T* mainControl(const W& window, const char* na
         qFatal("no control %s", name);
     return control;
 }
+
+// Root passes every permission check. While this lives, the calling thread does not: the two
+// override capabilities leave its effective set, and access() no longer takes them back from the
+// permitted set, so permission bits bind it as they bind any user. Nothing to do for other users.
+class PermissionBitsApply
+{
+public:
+    PermissionBitsApply();
+    ~PermissionBitsApply();
+    PermissionBitsApply(const PermissionBitsApply&) = delete;
+    PermissionBitsApply& operator=(const PermissionBitsApply&) = delete;
+
+private:
+    quint32 m_saved[6] = {};
+    int m_securebits = -1;
+    bool m_dropped = false;
+};

@@ -1,10 +1,13 @@
 #pragma once
 
 // Helpers for the exchange tests (header only): a scripted HTTP service on 127.0.0.1, drink
-// documents and update indexes to serve, and loose matching of the texts the user is shown.
+// documents and update indexes to serve, loose matching of the texts the user is shown, and what the
+// database and the data folder hold.
 
 #include "core/exchange/ExchangeDocument.h"
+#include "core/store/StoreInternal.h"
 
+#include <QDir>
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -116,4 +119,20 @@ inline bool matchesPattern(const QString& text, const QString& pattern)
         at += parts[i].size();
     }
     return at <= text.size() - parts.last().size();
+}
+
+constexpr int Patience = 20000; // ms; every wait ends long before on a working build
+
+// A number the database gives for the query.
+inline qint64 queryNumber(const char* sql, const QVariantList& params = {})
+{
+    return DBLib::Database().scalar(QString::fromUtf8(sql), params).toLongLong();
+}
+
+// Files in a data folder other than the database.
+inline QStringList strayFiles(const QString& folder)
+{
+    QStringList out = QDir(folder).entryList(QDir::Files);
+    out.removeIf([](const QString& name) { return name.startsWith(QLatin1String("Tumblerix.dat")); });
+    return out;
 }

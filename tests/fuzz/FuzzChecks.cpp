@@ -33,7 +33,7 @@ QString describe(const ExchangeDrink& d)
 {
     QStringList parts{d.name, d.directions, d.glassType};
     for (const ExchangeIngredient& l : d.ingredients)
-        parts << l.amount << l.type << (l.noAlcohol ? QStringLiteral("Y") : QStringLiteral("N")) << l.substitute;
+        parts << l.amount << l.type << QString(l.noAlcohol ? u'Y' : u'N') << l.substitute;
     return parts.join(QChar(0x1F));
 }
 

@@ -60,10 +60,10 @@ private Q_SLOTS:
         QTest::newRow("picture list: blanks, text, quotes")
             << QByteArray(" ").repeated(mib / 2) + "a" + QByteArray("\"").repeated(mib / 2) + "\r\nsecond.png"
             << u'a' + QString(mib / 2, u'"') << 2;
-        QTest::newRow("submission: stars") << "xml_doc=" + QByteArray("*").repeated(body) << u"**"_s << int(body);
+        QTest::newRow("submission: stars") << "xml_doc=" + "*"_ba.repeated(body) << u"**"_s << int(body);
         QTest::newRow("submission: star entities") << "xml_doc=" + QByteArray("*lt;").repeated(body / 4)
                                                    << u"&lt;&lt;"_s << int(body / 4 * 4);
-        QTest::newRow("submission: character references") << "xml_doc=" + QByteArray("&#65;").repeated(body / 5)
+        QTest::newRow("submission: character references") << "xml_doc=" + "&#65;"_ba.repeated(body / 5)
                                                            << u"AA"_s << int(body / 5);
     }
     void longInputsTakeLinearTime()
@@ -96,7 +96,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("name"); // empty: refused, for the reason below
         const auto drink = [](const char* encoding, const QByteArray& name) -> QByteArray {
-            return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\" ?><drinks><drink><name>" + name +
+            return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\" ?><drinks><drink><name>" +
+                   name +
                    "</name><directions>Stir.</directions><glassType>1</glassType><ingredients><ingredient>"
                    "<amount>1 oz</amount><type>Gin</type></ingredient></ingredients></drink></drinks>";
         };
@@ -105,8 +106,8 @@ private Q_SLOTS:
         QTest::newRow("ISO-8859-1") << drink("ISO-8859-1", "Caf\xe9") << u"Caf\u00e9"_s << QString();
         QTest::newRow("UTF-7, whole characters") << drink("utf-7", "Caf+AOk-") << u"Caf\u00e9"_s << QString();
         QTest::newRow("UTF-7, half a surrogate pair")
-            << drink("utf-7", "Cup+2D0-") << QString() << u"line 1: the text holds characters a document cannot hold"_s;
-        QTest::newRow("UTF-7, a control character") << drink("utf-7", "Cup+AAE-") << QString() << u"line 1, column"_s;
+            << drink("utf-7", "Cup+2D0-") << QString() << u"line 1: the text holds characters a document"_s;
+        QTest::newRow("UTF-7, a control") << drink("utf-7", "Cup+AAE-") << QString() << u"line 1, column"_s;
     }
     void declaredEncodings()
     {
@@ -143,7 +144,7 @@ private Q_SLOTS:
         // service and read back.
         const QByteArray drink = QStringList(4, text).join(u'\n').toUtf8();
         QCOMPARE(FuzzChecks::submissionBody(drink), QString());
-        QVERIFY(ReadDrinkDocument(WriteDrinkDocument({text, text, u"2"_s, {{text, text, true, {}}}}).toUtf8(), nullptr));
+        QVERIFY(ReadDrinkDocument(WriteDrinkDocument({text, text, u"2"_s, {}}).toUtf8(), nullptr));
     }
 };
 

@@ -90,7 +90,7 @@ inline QByteArray exchangeDocument(const QList<Online::ExchangeDrink>& drinks)
 {
     QString body;
     for (const Online::ExchangeDrink& d : drinks)
-        body += Online::WriteDrinkDocument(d).section(QStringLiteral("<drinks>"), 1).remove(QStringLiteral("</drinks>"));
+        body += Online::WriteDrinkDocument(d).section(QStringLiteral("<drinks>"), 1).chopped(9); // </drinks>
     return "<drinks>" + body.toUtf8() + "</drinks>";
 }
 
@@ -99,7 +99,7 @@ inline QByteArray exchangeIndex(const QStringList& items)
 {
     QList<Online::UpdateIndexItem> list;
     for (const QString& item : items)
-        list.append({item.section(QLatin1Char(' '), 0, 0), item.section(QLatin1Char(' '), 1), QStringLiteral("1")});
+        list.append({item.section(u' ', 0, 0), item.section(u' ', 1), QStringLiteral("1")});
     return Online::WriteUpdateIndex(list);
 }
 

@@ -176,7 +176,6 @@ private Q_SLOTS:
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(MessageBox::history().size(), directions.isEmpty() ? 1 : 0);
         QCOMPARE(m_reloads, 1);
-        QCOMPARE(in<QLineEdit>(w, u"txtName"_s)->text(), u"GIN FIZZ"_s);
         const auto drink = DBLib::ReadDrink(u"GIN FIZZ"_s);
         QVERIFY(drink);
         QCOMPARE(storedLines(u"GIN FIZZ"_s), (QStringList{u"2 oz|Gin"_s, u"1 oz|Zest Syrup"_s, u"Fill with|Elderflower Cordial"_s}));
@@ -363,6 +362,10 @@ private Q_SLOTS:
         // With nothing chosen, Update does nothing.
         QTest::mouseClick(in(w, u"CommandUpdate"_s), Qt::LeftButton);
         QCOMPARE(MessageBox::history().size(), 1);
+        // When the recipes cannot be read, Delete stays off.
+        DBLib::ExecuteSql(u"ALTER TABLE DrinkInfo RENAME TO Spare"_s);
+        clickRow(grid, u"Vodka"_s);
+        QVERIFY(MessageBox::history().size() > 1 && !del->isEnabled());
     }
 
 };

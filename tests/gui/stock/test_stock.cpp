@@ -52,10 +52,7 @@ class TestStock : public QObject
 
     void open(bool stock)
     {
-        if (stock)
-            m_w = std::make_unique<frmCurrentStock>();
-        else
-            m_w = std::make_unique<frmShoppingList>();
+        m_w.reset(stock ? static_cast<IngredientListEditor*>(new frmCurrentStock) : new frmShoppingList);
         m_w->show();
         m_w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_w.get()));

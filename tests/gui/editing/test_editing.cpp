@@ -258,10 +258,8 @@ private Q_SLOTS:
         DBLib::AddRecipeLine(91, 999, u"1 oz"_s);
         DBLib::AddDrink(91, u"BROKEN"_s, 1, u"Mix."_s, {}, {}, {}, {}, {});
         int redisplayed = 0;
-        QStringList statuses;
         QStringList chosen;
         m_link.redisplaySelection = [&] { ++redisplayed; };
-        m_link.showStatus = [&](const QString& s) { statuses << s; };
         m_link.selectDrink = [&](const QString& name) { chosen << name; };
         const QString opened = whileModal([&] { frmModifyDrink::Open(nullptr, selected, m_link); });
         QCOMPARE(opened, opens ? u"Modify Drink"_s : QString());
@@ -270,7 +268,6 @@ private Q_SLOTS:
             QVERIFY2(MessageBox::history().constFirst().text.contains(message), qPrintable(MessageBox::history().value(0).title));
         QCOMPARE(redisplayed, 1);
         QVERIFY(chosen.isEmpty()); // closed without an update
-        QCOMPARE(statuses.value(0), selected.trimmed().isEmpty() ? QString() : u"Loading Please Wait....."_s);
         if (selected != u"PUNCH"_s)
             return;
         // Lines beyond the twelve rows are written back with the edited ones.
@@ -307,7 +304,6 @@ private Q_SLOTS:
         auto* grid = in<QTableWidget>(w, u"MSFlexGrid1"_s);
         auto* combo = in<QComboBox>(w, u"ComboNonAlcoholic"_s);
         showActive(w);
-        QCOMPARE(grid->rowCount(), int(catalogue.size()));
         // Nothing is chosen until the user picks a row.
         QVERIFY(in<QLabel>(w, u"lblIngredient"_s)->text().isEmpty() && !in(w, u"CommandDelete"_s)->isEnabled());
         const int row = grid->findItems(ingredient, Qt::MatchExactly).value(0)->row();

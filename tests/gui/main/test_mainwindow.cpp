@@ -1,44 +1,34 @@
 #include "TestSupport.h"
+#include "WidgetTestSupport.h"
 
-#include "gui/common/MessageBox.h"
-#include "gui/main/frmMain.h"
-#include "gui/main/frmModifySlideshow.h"
-#include "gui/common/FileDialog.h"
+#include "core/slideshow/PictureList.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
-#include "core/store/Lib.h"
-#include "core/store/RecipeRepository.h"
 #include "core/store/ModuleRegistry.h"
+#include "core/store/RecipeRepository.h"
+#include "gui/appearance/ColorSchemes.h"
+#include "gui/common/FileDialog.h"
+#include "gui/common/MessageBox.h"
+#include "gui/main/GlassPictures.h"
+#include "gui/main/frmMain.h"
+#include "gui/main/frmModifySlideshow.h"
+#include "gui/main/frmSplash.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSettings>
-#include <QStringListModel>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace ModuleRegistry;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList listed(const frmMain& w)
-{
-    return w.drinkListEntries();
-}
+const QStringList AllFour = {u"MARGARITA"_s, u"MARTINI"_s, u"SHIRLEY"_s, u"SUNRISE FIZZ"_s};
 
-int dbInt(const QString& sql, const QVariantList& params = {})
+// A window that refuses to close, as an editor holding unsaved changes may.
+class StubbornWindow : public QWidget
 {
-    return DBLib::Database().scalar(sql, params).toInt();
-}
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
 
 } // namespace
 
@@ -48,29 +38,23 @@ class TestMainWindow : public QObject
 
     std::unique_ptr<TestSettings> m_settings;
     std::unique_ptr<TestDataFolder> m_folder;
+    std::unique_ptr<frmMain> m_w;
 
-    // A small database: 3 drinks, Martini a favourite, Sunrise Fizz makeable without alcohol.
-    std::unique_ptr<frmMain> openWindow()
+    bool open(bool show = false, const QString& folder = {})
     {
-        auto w = std::make_unique<frmMain>(m_folder->path());
-        if (!w->Load())
-            return nullptr;
-        return w;
+        m_w = std::make_unique<frmMain>(folder.isEmpty() ? m_folder->path() : folder);
+        if (!m_w->Load())
+            return false;
+        if (show)
+            m_w->show();
+        return !show || QTest::qWaitForWindowExposed(m_w.get());
     }
-
-    QAction* entry(frmMain& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
-
-    void type(frmMain& w, const QString& text)
-    {
-        auto* search = w.findChild<QLineEdit*>(QStringLiteral("txtSearch"));
-        search->clear();
-        if (text.isEmpty()) {
-            // Deleting the text is a key release too.
-            QTest::keyClick(search, Qt::Key_Backspace);
-        } else {
-            QTest::keyClicks(search, text);
-        }
-    }
+    template <typename T> T* c(const QString& name) { return mainControl<T>(m_w, name.toLatin1().constData()); }
+    QAction* act(const QString& name) { return c<QAction>(name); }
+    QString panel(int n) { return c<QLabel>(u"StatusBar1Panel%1"_s.arg(n))->text(); }
+    // The drink the recipe side shows.
+    QString shown() { return c<QLabel>(u"lblDrink"_s)->text().trimmed(); }
+    qint64 favourites() { return DBLib::Database().scalar(u"SELECT COUNT(*) FROM Drinks WHERE Favorite = 1"_s).toLongLong(); }
 
 private Q_SLOTS:
     void init()
@@ -78,460 +62,407 @@ private Q_SLOTS:
         m_settings = std::make_unique<TestSettings>();
         m_folder = std::make_unique<TestDataFolder>();
         m_folder->createSmallDatabase();
-        addTestDrink(QStringLiteral("Martini"), {{"2 oz", "Gin"}, {"1/2 oz", "Dry Vermouth"}});
-        addTestDrink(QStringLiteral("Margarita"), {{"1 1/2 oz", "Vodka"}, {"", "Lime Juice"}}, QStringLiteral("Highball Glass"));
-        // An ingredient stored with blanks around its name.
-        DBLib::ExecuteSql(QStringLiteral("UPDATE Ingredients SET Ingredient = '  Lime Juice ' WHERE Ingredient = 'Lime Juice'"));
-        addTestDrink(QStringLiteral("Sunrise Fizz"), {{"4 oz", "Orange Juice"}, {"Fill with", "Ginger Ale"}});
-        DBLib::SetFavorite(QStringLiteral("MARTINI"), true);
+        // Martini a favourite; Shirley non-alcoholic but not in stock; Sunrise Fizz both, in a
+        // glass that has neither a name nor a picture.
+        addTestDrink(u"Martini"_s, {{"2 oz", "Gin"}, {"1/2 oz", "Dry Vermouth"}});
+        addTestDrink(u"Margarita"_s, {{"1 1/2 oz", "Vodka"}, {"", "Lime Juice"}}, u"Highball Glass"_s);
+        const qint64 sunrise = addTestDrink(u"Sunrise Fizz"_s, {{"4 oz", "Orange Juice"}, {"Fill with", "Ginger Ale"}});
+        addTestDrink(u"Shirley"_s, {{"1 dash", "Grenadine"}, {"Fill with", "Ginger Ale"}});
+        DBLib::ExecuteSql(u"UPDATE Drinks SET GlassType = 77 WHERE ID = ?1"_s, {sunrise});
+        DBLib::SetFavorite(u"MARTINI"_s, true);
         MessageBox::clearHistory();
         MessageBox::setAutoAnswer(true);
     }
     void cleanup()
     {
+        m_w.reset();
         MessageBox::clearHistory();
         m_folder.reset();
         m_settings.reset();
     }
 
-    void firstStart()
+    // ---- Start-up ----------------------------------------------------------------------------
+
+    void startAndRestart()
     {
         QVERIFY(IsFirstStart());
-        auto w = openWindow();
-        QVERIFY(w);
-        QCOMPARE(listed(*w), (QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
-                                          QStringLiteral("SUNRISE FIZZ")}));
-        QVERIFY(entry(*w, "mnuView_ShowAllDrinks")->isChecked());
-        QVERIFY(!entry(*w, "mnuView_SaveDrinkListOnExit")->isChecked());
-        QCOMPARE(ReadText(SaveDrinkListInExit), QStringLiteral("0"));
-        QCOMPARE(ReadText(SaveDrinkListSelection), QStringLiteral("1"));
-        QCOMPARE(ReadText(Background), QStringLiteral("16777215"));
-        QCOMPARE(ReadText(Title), QStringLiteral("8388608"));
-        QVERIFY(ReadNumber(Button).has_value());
-        QVERIFY(ReadNumber(Text).has_value());
-        QVERIFY(ReadNumber(TextListBox).has_value());
-        QCOMPARE(w->windowTitle(), QStringLiteral("Tumblerix"));
-        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().startsWith(QStringLiteral("Drinks loaded in ")));
-        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().endsWith(QStringLiteral(" Seconds")));
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 3"));
-        // The colours applied: a dark blue heading on white.
-        auto* heading = w->findChild<QLabel*>(QStringLiteral("Label3"));
-        QCOMPARE(heading->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-        QCOMPARE(w->palette().color(QPalette::Window), QColor(Qt::white));
+        QVERIFY(open());
+        QCOMPARE(m_w->drinkListEntries(), AllFour);
+        QCOMPARE(m_w->checkedView(), int(frmMain::AllDrinks));
+        QVERIFY(panel(1).startsWith(u"Drinks loaded in "_s) && panel(1).endsWith(u" Seconds"_s));
+        QCOMPARE(panel(3), u"0 Drink of 4"_s);
+        // A data folder that has a database but no picture list gets no pictures.
+        QCOMPARE(c<QListWidget>(u"lstAddCustom"_s)->count(), 0);
+        // The desktop's colours become the first scheme.
+        const QPalette p = QApplication::palette();
+        QCOMPARE(ReadNumber(Button), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::Button)));
+        QCOMPARE(ReadNumber(Text), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::WindowText)));
+        QCOMPARE(ReadNumber(TextListBox), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::Base)));
+        // The view in use comes back at the next start when the user asks for it.
+        QVERIFY(!act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
+        act(u"mnuView_ShowFavorites"_s)->trigger();
+        act(u"mnuView_SaveDrinkListOnExit"_s)->trigger();
+        QVERIFY(open());
+        QVERIFY(act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
+        QCOMPARE(m_w->checkedView(), int(frmMain::Favorites));
+        QCOMPARE(m_w->drinkListEntries(), QStringList{u"MARTINI"_s});
+        // A code no view has: no view, no list.
+        WriteRegistryValue(SaveDrinkListSelection, u"9"_s);
+        QVERIFY(open());
+        QCOMPARE(m_w->checkedView(), 0);
+        QVERIFY(m_w->drinkListEntries().isEmpty());
+        // Not kept: all drinks again.
+        act(u"mnuView_SaveDrinkListOnExit"_s)->trigger();
+        QVERIFY(open());
+        QVERIFY(!act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
+        QCOMPARE(m_w->checkedView(), int(frmMain::AllDrinks));
     }
 
-    void restoredView_data()
+    void unopenableDatabaseStopsTheStart()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("checkedEntry");
+        DBLib::CloseRecipeDatabase();
+        QFile f(m_folder->databasePath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("my notes") > 0);
+        f.close();
+        QVERIFY(!open());
+        QVERIFY(MessageBox::history().value(0).text.contains(m_folder->databasePath()));
+    }
+
+    void splashShowsTheProgressAndOutlivesItsClose()
+    {
+        // The program keeps its splash on the stack: closing must hide it, never delete it.
+        auto* splash = new frmSplash;
+        QPointer<frmSplash> alive(splash);
+        splash->show();
+        m_w = std::make_unique<frmMain>(m_folder->path());
+        QVERIFY(m_w->Load(splash));
+        QVERIFY(!splash->isVisible());
+        QCOMPARE(splash->progressBar()->maximum(), 4 + 100);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive);
+        splash->show();
+        QTest::keyClick(splash, Qt::Key_Space); // any key closes it
+        QVERIFY(!splash->isVisible());
+        delete splash;
+    }
+
+    // ---- Views and the busy state ------------------------------------------------------------
+
+    void viewCommands_data()
+    {
+        QTest::addColumn<QString>("entry");
         QTest::addColumn<QStringList>("drinks");
-        QTest::newRow("1 all") << QStringLiteral("1") << QStringLiteral("mnuView_ShowAllDrinks")
-                               << QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
-                                              QStringLiteral("SUNRISE FIZZ")};
-        QTest::newRow("2 stock") << QStringLiteral("2") << QStringLiteral("mnuView_SearchDrinksAvailableWithCurrentStock")
-                                 << QStringList{QStringLiteral("MARTINI"), QStringLiteral("SUNRISE FIZZ")};
-        QTest::newRow("3 non-alcoholic") << QStringLiteral("3") << QStringLiteral("mnuView_SearchAllNonAlcoholicDrinks")
-                                         << QStringList{QStringLiteral("SUNRISE FIZZ")};
-        QTest::newRow("4 stock non-alcoholic")
-            << QStringLiteral("4") << QStringLiteral("mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock")
-            << QStringList{QStringLiteral("SUNRISE FIZZ")};
-        // The favourites view is reloaded too.
-        QTest::newRow("5 favourites") << QStringLiteral("5") << QStringLiteral("mnuView_ShowFavorites")
-                                      << QStringList{QStringLiteral("MARTINI")};
-        // A code that names no view shows all drinks.
-        QTest::newRow("out of range") << QStringLiteral("9") << QStringLiteral("mnuView_ShowAllDrinks")
-                                      << QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
-                                                     QStringLiteral("SUNRISE FIZZ")};
-        QTest::newRow("not a number") << QStringLiteral("x") << QStringLiteral("mnuView_ShowAllDrinks")
-                                      << QStringList{QStringLiteral("MARGARITA"), QStringLiteral("MARTINI"),
-                                                     QStringLiteral("SUNRISE FIZZ")};
+        QTest::addColumn<QString>("message"); // with nothing in stock, a piece of the message shown
+        const QString stock = u"mnuView_SearchDrinksAvailableWithCurrentStock"_s;
+        const QString both = u"mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock"_s;
+        QTest::newRow("favourites") << u"mnuView_ShowFavorites"_s << QStringList{u"MARTINI"_s} << QString();
+        QTest::newRow("stock") << stock << QStringList{u"MARTINI"_s, u"SUNRISE FIZZ"_s} << QString();
+        QTest::newRow("non-alcoholic") << u"mnuView_SearchAllNonAlcoholicDrinks"_s
+                                       << QStringList{u"SHIRLEY"_s, u"SUNRISE FIZZ"_s} << QString();
+        QTest::newRow("stock non-alcoholic") << both << QStringList{u"SUNRISE FIZZ"_s} << QString();
+        QTest::newRow("all") << u"mnuView_ShowAllDrinks"_s << AllFour << QString();
+        QTest::newRow("stock, none in stock") << stock << QStringList() << u"at least one ingredient"_s;
+        QTest::newRow("stock non-alcoholic, none in stock") << both << QStringList() << u"at least one non-alcoholic ingredient"_s;
     }
-    void restoredView()
-    {
-        QFETCH(QString, code);
-        QFETCH(QString, checkedEntry);
-        QFETCH(QStringList, drinks);
-        WriteFirstStartDefaults({0, 0, 16777215});
-        WriteRegistryValue(SaveDrinkListInExit, QStringLiteral("1"));
-        WriteRegistryValue(SaveDrinkListSelection, code);
-        auto w = openWindow();
-        QVERIFY(w);
-        QVERIFY(entry(*w, "mnuView_SaveDrinkListOnExit")->isChecked());
-        QCOMPARE(listed(*w), drinks);
-        for (const char* name : {"mnuView_ShowAllDrinks", "mnuView_ShowFavorites",
-                                 "mnuView_SearchDrinksAvailableWithCurrentStock", "mnuView_SearchAllNonAlcoholicDrinks",
-                                 "mnuView_SearchNonAlcoholicDrinksAvailableWithCurrentStock"})
-            QCOMPARE(entry(*w, name)->isChecked(), QLatin1String(name) == checkedEntry);
-    }
-
     void viewCommands()
     {
-        auto w = openWindow();
-        QVERIFY(w);
-        entry(*w, "mnuView_ShowFavorites")->trigger();
-        QCOMPARE(ReadText(SaveDrinkListSelection), QStringLiteral("5"));
-        QCOMPARE(listed(*w), QStringList{QStringLiteral("MARTINI")});
-        QVERIFY(entry(*w, "mnuView_ShowFavorites")->isChecked());
-        QVERIFY(!entry(*w, "mnuView_ShowAllDrinks")->isChecked());
-        QVERIFY(mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
-        QVERIFY(!mainControl<QProgressBar>(w, "ProgressBar1")->isVisible());
-        QVERIFY(!w->isBusy());
-
-        // The clearing timer empties only the load-time message, then stops.
-        QCOMPARE(mainControl<QTimer>(w, "TimerClearPerformance")->interval(), 10000);
-        mainControl<QTimer>(w, "TimerClearPerformance")->setInterval(1);
-        QTRY_VERIFY(!mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel1")->text(), QString());
-        entry(*w, "mnuView_ShowAllDrinks")->trigger();
-        mainControl<QLabel>(w, "StatusBar1Panel1")->setText(QStringLiteral("Something else"));
-        QTRY_VERIFY(!mainControl<QTimer>(w, "TimerClearPerformance")->isActive());
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel1")->text(), QStringLiteral("Something else"));
-
-        // A stock search with nothing in stock says so and lists nothing.
-        DBLib::ExecuteSql(QStringLiteral("UPDATE Ingredients SET CurrentStock = 0"));
-        DBLib::InvalidateStockViews();
-        entry(*w, "mnuView_SearchDrinksAvailableWithCurrentStock")->trigger();
-        QVERIFY(listed(*w).isEmpty());
-        QCOMPARE(MessageBox::history().last().title, QStringLiteral("Stock List Is Empty"));
-        QCOMPARE(MessageBox::history().last().text,
-                 QStringLiteral("You need at least one ingredient in the current stock list to use this feature"));
-        QVERIFY(mainControl<QLabel>(w, "StatusBar1Panel1")->text().startsWith(QStringLiteral("Drinks loaded in ")));
-
-        // "Save Drink List On Exit" flips the preference.
-        entry(*w, "mnuView_SaveDrinkListOnExit")->trigger();
-        QCOMPARE(ReadText(SaveDrinkListInExit), QStringLiteral("1"));
-        entry(*w, "mnuView_SaveDrinkListOnExit")->trigger();
-        QCOMPARE(ReadText(SaveDrinkListInExit), QStringLiteral("0"));
-    }
-
-    void closeRefusedWhileBusy()
-    {
-        // Enough drinks for the list to let window messages run while it is filled.
-        for (int i = 0; i < 1200; ++i)
-            addTestDrink(QStringLiteral("Fizz %1").arg(i), {{"2 oz", "Orange Juice"}, {"Fill", "Ginger Ale"}});
-        auto w = openWindow();
-        QVERIFY(w);
-        w->show();
-        bool closedWhileBusy = true;
-        bool wasBusy = false;
-        // Posted now, delivered while the search runs.
-        QTimer::singleShot(0, w.get(), [&] {
-            wasBusy = w->isBusy();
-            closedWhileBusy = w->close();
+        QFETCH(QString, entry);
+        QFETCH(QStringList, drinks);
+        QFETCH(QString, message);
+        // The three views that search the recipes say so while they run.
+        const bool searching = entry.startsWith(u"mnuView_Search"_s);
+        if (!message.isEmpty()) {
+            DBLib::ExecuteSql(u"UPDATE Ingredients SET CurrentStock = 0"_s);
+            DBLib::InvalidateStockViews();
+        }
+        QVERIFY(open());
+        auto* bar = c<QProgressBar>(u"ProgressBar1"_s);
+        // What the window shows while the list loads (emptied first, filled last).
+        QStringList during;
+        bool busy = false;
+        bool closed = true;
+        QObject probe;
+        connect(c<QListView>(u"lstDrinks"_s)->model(), &QAbstractItemModel::modelReset, &probe, [&] {
+            during << panel(1);
+            busy = m_w->isBusy() && !act(u"mnuAdd"_s)->isEnabled() && !bar->isHidden();
+            if (during.size() == 1)
+                closed = m_w->close();
         });
-        DBLib::InvalidateStockViews();
-        entry(*w, "mnuView_SearchDrinksAvailableWithCurrentStock")->trigger();
-        QVERIFY(wasBusy);
-        QVERIFY(!closedWhileBusy);
-        QVERIFY(w->isVisible());
-        QCOMPARE(MessageBox::history().last().title, QStringLiteral("Can not exit at this time"));
-        QCOMPARE(MessageBox::history().last().text, QStringLiteral("Please wait for processing to complete and try again"));
-        QCOMPARE(listed(*w).size(), 1202);
-        // Once the search is done the window closes.
-        QVERIFY(w->close());
+        act(entry)->trigger();
+        QCOMPARE(m_w->drinkListEntries(), drinks);
+        QVERIFY(act(entry)->isChecked());
+        QCOMPARE(ReadNumber(SaveDrinkListSelection), qint64(m_w->checkedView()));
+        QCOMPARE(during.contains(u"Searching for possible drinks please wait....."_s), searching);
+        QVERIFY(busy && !closed);
+        QVERIFY(!m_w->isBusy() && act(u"mnuAdd"_s)->isEnabled() && bar->isHidden());
+        QCOMPARE(MessageBox::history().value(0).title, u"Can not exit at this time"_s);
+        QCOMPARE(MessageBox::history().size(), message.isEmpty() ? 1 : 2);
+        QVERIFY(MessageBox::history().constLast().text.contains(message));
+        QVERIFY(m_w->close()); // once the list is loaded
     }
 
-    void incrementalSearchInTheWindow_data()
+    void closingClosesTheOtherWindows()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("selected");
-        QTest::newRow("upper case") << QStringLiteral("MART") << QStringLiteral("MARTINI");
-        QTest::newRow("lower case") << QStringLiteral("mar") << QStringLiteral("MARGARITA");
-        QTest::newRow("no match keeps selection") << QStringLiteral("XYZ") << QStringLiteral("SUNRISE FIZZ");
-        QTest::newRow("blanks keep selection") << QStringLiteral("  ") << QStringLiteral("SUNRISE FIZZ");
-        QTest::newRow("emptied box selects first") << QString() << QStringLiteral("MARGARITA");
-    }
-    void incrementalSearchInTheWindow()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, selected);
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(2);
-        type(*w, text);
-        QCOMPARE(w->selectedDrinkName(), selected);
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QLatin1Char(' ') + selected);
+        QVERIFY(open(true));
+        QWidget agreeing;
+        agreeing.show();
+        StubbornWindow stubborn; // hidden: not asked
+        QVERIFY(m_w->close());
+        QVERIFY(!agreeing.isVisible());
+        m_w->show();
+        stubborn.show();
+        QVERIFY(!m_w->close());
+        QVERIFY(m_w->isVisible() && stubborn.isVisible());
     }
 
-    void recipeDisplay()
+    // ---- Selection, search and the recipe ----------------------------------------------------
+
+    void recipeFollowsTheSelection()
     {
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(0);
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("1 Drink of 3"));
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARGARITA"));
-        QCOMPARE(mainControl<QLabel>(w, "lblGlassType")->text(), QStringLiteral("Highball Glass"));
-        QCOMPARE(mainControl<QPlainTextEdit>(w, "lblDescription")->toPlainText(), QStringLiteral("Stir and serve."));
-        QVERIFY(!mainControl<QLabel>(w, "picglass")->pixmap().isNull());
-        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->count(), 2);
-        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(0)->text(), QStringLiteral("1 1/2 oz Vodka"));
-        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(1)->text(), QStringLiteral("Lime Juice"));
-        QVERIFY(mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
-        QVERIFY(!mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
-        QCOMPARE(w->selectedDrinkId(), DBLib::FindDrinkID(QStringLiteral("MARGARITA")));
-        w->selectDrinkAt(1);
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("2 Drink of 3"));
-        QVERIFY(!mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
-        QVERIFY(mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
-        // Showing the same drink again rebuilds its lines from scratch.
-        w->lstDrinks_Click();
-        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->count(), 2);
-        // Nothing selected: only the counter changes.
-        w->selectDrinkAt(-1);
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 3"));
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
+        QVERIFY(open());
+        auto* lines = c<QListWidget>(u"lstIngredients"_s);
+        auto* glass = c<QLabel>(u"picglass"_s);
+        m_w->selectDrinkAt(0);
+        QCOMPARE(panel(3), u"1 Drink of 4"_s);
+        QCOMPARE(shown(), u"MARGARITA"_s);
+        QCOMPARE(c<QLabel>(u"lblGlassType"_s)->text(), u"Highball Glass"_s);
+        QCOMPARE(c<QPlainTextEdit>(u"lblDescription"_s)->toPlainText(), u"Stir and serve."_s);
+        QCOMPARE(listTexts(lines), (QStringList{u"1 1/2 oz Vodka"_s, u"Lime Juice"_s}));
+        QVERIFY(!glass->pixmap().isNull());
+        QCOMPARE(m_w->selectedDrinkId(), DBLib::FindDrinkID(u"MARGARITA"_s));
+        QVERIFY(act(u"mnuMarkAsFavorite"_s)->isVisible() && !act(u"mnuRemoveFromFavorites"_s)->isVisible());
+        m_w->selectDrinkAt(1); // a favourite
+        QVERIFY(!act(u"mnuMarkAsFavorite"_s)->isVisible() && act(u"mnuRemoveFromFavorites"_s)->isVisible());
+        // A glass without a name or a picture: no name, the "not found" picture.
+        m_w->selectDrinkAt(3);
+        QCOMPARE(c<QLabel>(u"lblGlassType"_s)->text(), QString());
+        const QPixmap notFound = GlassPictures::load(GlassPictures::notFoundPicturePath(m_folder->path()), glass->size());
+        QCOMPARE(glass->pixmap().toImage(), notFound.toImage());
+        // Past the end nothing is selected: the counter says so, the recipe stays.
+        m_w->selectDrinkAt(4);
+        QCOMPARE(m_w->selectedPosition(), -1);
+        QCOMPARE(panel(3), u"0 Drink of 4"_s);
+        QCOMPARE(shown(), u"SUNRISE FIZZ"_s);
+        // A drink deleted by another window since the list was filled shows its name only.
+        DBLib::DeleteDrink(u"MARTINI"_s);
+        m_w->selectDrinkAt(1);
+        QCOMPARE(shown(), u"MARTINI"_s);
+        QCOMPARE(m_w->selectedDrinkId(), qint64(-1));
+        QVERIFY(lines->count() == 0 && c<QPlainTextEdit>(u"lblDescription"_s)->toPlainText().isEmpty());
+        QVERIFY(glass->pixmap().isNull());
     }
 
     void clickAfterReloadShowsTheDrink()
     {
-        // After a reload (as after Modify Drink) nothing is selected, but the list may keep its
-        // current row; clicking that very row must still show the drink.
-        auto w = openWindow();
-        QVERIFY(w);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->selectDrinkAt(1);
-        w->LoadDrinks(false);
-        QCOMPARE(w->selectedPosition(), -1);
-        mainControl<QLabel>(w, "lblDrink")->clear();
-        const QRect row = mainControl<QListView>(w, "lstDrinks")->visualRect(mainControl<QListView>(w, "lstDrinks")->model()->index(1, 0));
-        QTest::mouseClick(mainControl<QListView>(w, "lstDrinks")->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(w->selectedPosition(), 1);
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("2 Drink of 3"));
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
-        // Moving with the keyboard shows the next one.
-        QTest::keyClick(mainControl<QListView>(w, "lstDrinks"), Qt::Key_Down);
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" SUNRISE FIZZ"));
+        // After a reload nothing is selected, but the list may keep its current row; clicking that
+        // very row must still show the drink.
+        QVERIFY(open(true));
+        auto* list = c<QListView>(u"lstDrinks"_s);
+        m_w->selectDrinkAt(1);
+        m_w->LoadDrinks(false);
+        QCOMPARE(m_w->selectedPosition(), -1);
+        c<QLabel>(u"lblDrink"_s)->clear();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+        QCOMPARE(panel(3), u"2 Drink of 4"_s);
+        QCOMPARE(shown(), u"MARTINI"_s);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(shown(), u"SHIRLEY"_s);
     }
 
-    void printListEntriesFollowCollecting()
+    void popupMenu_data()
     {
-        auto w = openWindow();
-        QVERIFY(w);
-        const char* followers[] = {"mnuClearQueue", "mnuPrintDrinks", "mnuPrint"};
-        // "Print" comes on with the list after loading; the queue's own entries wait for a drink.
-        QVERIFY(!entry(*w, "mnuClearQueue")->isEnabled());
-        QVERIFY(!entry(*w, "mnuPrintDrinks")->isEnabled());
-        w->selectDrinkAt(1);
-        entry(*w, "mnuAddPrint")->trigger();
-        for (const char* name : followers)
-            QVERIFY2(entry(*w, name)->isEnabled(), name);
-        entry(*w, "mnuClearQueue")->trigger();
-        for (const char* name : followers)
-            QVERIFY2(!entry(*w, name)->isEnabled(), name);
-        QVERIFY(MessageBox::history().isEmpty());
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::newRow("right button on the list") << "lstDrinks" << Qt::RightButton;
+        QTest::newRow("left button on the list") << "lstDrinks" << Qt::LeftButton;
+        QTest::newRow("right button on the recipe") << "Label3" << Qt::RightButton;
+        QTest::newRow("left button on the recipe") << "lblGlassType" << Qt::LeftButton;
+    }
+    void popupMenu()
+    {
+        // The right button opens the Edit menu; it acts on the drink already selected.
+        QFETCH(QString, target);
+        QFETCH(Qt::MouseButton, button);
+        QVERIFY(open(true));
+        m_w->selectDrinkAt(0);
+        auto* list = c<QListView>(u"lstDrinks"_s);
+        const bool onList = target == u"lstDrinks"_s;
+        QWidget* widget = onList ? list->viewport() : c<QWidget>(target);
+        QTest::mouseClick(widget, button, {},
+                          onList ? list->visualRect(list->model()->index(2, 0)).center() : widget->rect().center());
+        auto* edit = c<QMenu>(u"mnuTools"_s);
+        QCOMPARE(edit->isVisible(), button == Qt::RightButton);
+        edit->hide();
+        // The recipe side's own context menus stay shut: the Edit menu is the one shown.
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+        QApplication::sendEvent(c<QPlainTextEdit>(u"lblDescription"_s)->viewport(), &event);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(m_w->selectedPosition(), onList && button == Qt::LeftButton ? 2 : 0);
     }
 
     void menuShortcutsWinInTheSearchBox()
     {
         // The search box has the focus at start; Ctrl+A must still open Add Drink.
-        auto w = openWindow();
-        QVERIFY(w);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        auto* search = w->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+        QVERIFY(open(true));
+        auto* search = c<QLineEdit>(u"txtSearch"_s);
         search->setFocus();
         QTRY_VERIFY(search->hasFocus());
-        search->setText(QStringLiteral("MAR"));
-        QString opened;
-        QTimer closer;
-        closer.setInterval(20);
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                opened = modal->windowTitle();
-                modal->close();
-            }
-        });
-        closer.start();
-        QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
-        closer.stop();
-        QCOMPARE(opened, QStringLiteral("Add Drink"));
+        search->setText(u"MAR"_s);
+        QCOMPARE(whileModal([&] { QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier); }), u"Add Drink"_s);
         QVERIFY(!search->hasSelectedText());
-        // Keys the menu does not use still edit the text.
+        // Keys the menus do not use still edit the text.
         QTest::keyClick(search, Qt::Key_Left, Qt::ShiftModifier);
-        QCOMPARE(search->selectedText(), QStringLiteral("R"));
+        QCOMPARE(search->selectedText(), u"R"_s);
+    }
+
+    // ---- Commands on the selected drink ------------------------------------------------------
+
+    void favouriteCommands()
+    {
+        QVERIFY(open());
+        act(u"mnuView_ShowFavorites"_s)->trigger();
+        m_w->selectDrinkAt(0);
+        act(u"mnuRemoveFromFavorites"_s)->trigger();
+        QVERIFY(m_w->drinkListEntries().isEmpty()); // out of the favourites view at once
+        QCOMPARE(favourites(), 0);
+        QVERIFY(act(u"mnuMarkAsFavorite"_s)->isVisible() && !act(u"mnuRemoveFromFavorites"_s)->isVisible());
+        act(u"mnuView_ShowAllDrinks"_s)->trigger();
+        m_w->selectDrinkAt(3);
+        act(u"mnuMarkAsFavorite"_s)->trigger();
+        QVERIFY(DBLib::ReadDrink(u"SUNRISE FIZZ"_s)->favorite);
+        QVERIFY(!act(u"mnuMarkAsFavorite"_s)->isVisible() && act(u"mnuRemoveFromFavorites"_s)->isVisible());
+        // Other views keep the drink listed.
+        act(u"mnuRemoveFromFavorites"_s)->trigger();
+        QCOMPARE(m_w->drinkListEntries(), AllFour);
+        QCOMPARE(favourites(), 0);
+    }
+
+    void deleteDrink()
+    {
+        QVERIFY(open());
+        m_w->selectDrinkAt(1);
+        MessageBox::setNextAnswer(QMessageBox::No);
+        act(u"mnuDelete"_s)->trigger();
+        QCOMPARE(MessageBox::history().value(0).title, u"Delete Confirmation"_s);
+        QCOMPARE(m_w->drinkListEntries(), AllFour);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        act(u"mnuDelete"_s)->trigger();
+        QCOMPARE(DBLib::FindDrinkID(u"MARTINI"_s), qint64(-1));
+        QVERIFY(!m_w->drinkListEntries().contains(u"MARTINI"_s));
+        // The neighbour moved up into the row but is neither selected nor shown.
+        QCOMPARE(m_w->selectedPosition(), -1);
+        QCOMPARE(panel(3), u"0 Drink of 3"_s);
+        QCOMPARE(shown(), u"MARTINI"_s);
+        // The search still finds the entries after the removed one.
+        auto* search = c<QLineEdit>(u"txtSearch"_s);
+        QTest::keyClicks(search, u"SU"_s);
+        QCOMPARE(shown(), u"SUNRISE FIZZ"_s);
+        search->clear();
+        QTest::keyClicks(search, u"mar"_s);
+        QCOMPARE(shown(), u"MARGARITA"_s);
+    }
+
+    void printEntriesFollowTheQueue()
+    {
+        QVERIFY(open());
+        const auto entries = [this] {
+            return QList<bool>{act(u"mnuClearQueue"_s)->isEnabled(), act(u"mnuPrintDrinks"_s)->isEnabled(),
+                               act(u"mnuPrint"_s)->isEnabled()};
+        };
+        QCOMPARE(entries(), (QList<bool>{false, false, true}));
+        m_w->selectDrinkAt(1);
+        act(u"mnuAddPrint"_s)->trigger();
+        QCOMPARE(entries(), (QList<bool>{true, true, true}));
+        act(u"mnuClearQueue"_s)->trigger();
+        QCOMPARE(entries(), (QList<bool>{false, false, false}));
     }
 
     void modifiedDrinkIsShownAfterUpdate()
     {
-        // After an update the list is reloaded; the drink is selected again under its new name and
-        // shown as stored, not as it was before the update.
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(1); // MARTINI
-        QTimer editor;
-        editor.setInterval(20);
-        bool edited = false;
-        QObject::connect(&editor, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal->windowTitle() != QLatin1String("Modify Drink") || edited)
-                return;
-            edited = true;
-            modal->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("Dry Martini"));
-            modal->findChild<QLineEdit*>(QStringLiteral("txtAmount1"))->setText(QStringLiteral("2 1/2 oz"));
-            modal->findChild<QPushButton*>(QStringLiteral("cmdUpdate"))->click();
-        });
-        editor.start();
-        mainControl<QAction>(w, "mnuModifyDrink")->trigger();
-        editor.stop();
-        QVERIFY(edited);
+        // The update reloads the list; the drink is selected again under its new name, as stored.
+        QVERIFY(open());
+        m_w->selectDrinkAt(1);
+        QCOMPARE(whileModal([&] { act(u"mnuModifyDrink"_s)->trigger(); }, [](QWidget* modal) {
+            child<QLineEdit>(modal, "txtName")->setText(u"Dry Martini"_s);
+            child<QLineEdit>(modal, "txtAmount1")->setText(u"2 1/2 oz"_s);
+            child<QPushButton>(modal, "cmdUpdate")->click();
+        }), u"Modify Drink"_s);
         QVERIFY(MessageBox::history().isEmpty());
-        QCOMPARE(w->selectedDrinkName(), QStringLiteral("DRY MARTINI"));
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" DRY MARTINI"));
-        QCOMPARE(mainControl<QListWidget>(w, "lstIngredients")->item(0)->text(), QStringLiteral("2 1/2 oz Gin"));
-        QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(),
-                 QStringLiteral("%1 Drink of 3").arg(listed(*w).indexOf(QStringLiteral("DRY MARTINI")) + 1));
-        QCOMPARE(w->selectedDrinkId(), DBLib::FindDrinkID(QStringLiteral("DRY MARTINI")));
+        QCOMPARE(shown(), u"DRY MARTINI"_s);
+        QCOMPARE(c<QListWidget>(u"lstIngredients"_s)->item(0)->text(), u"2 1/2 oz Gin"_s);
+        QCOMPARE(panel(3), u"1 Drink of 4"_s);
+        QCOMPARE(m_w->selectedDrinkId(), DBLib::FindDrinkID(u"DRY MARTINI"_s));
     }
 
-    void missingGlassPictureAndGlass()
+    // ---- Slideshow -----------------------------------------------------------------------------
+
+    void newDataFolderGetsTheShippedPictures()
     {
-        DBLib::ExecuteSql(QStringLiteral("UPDATE Drinks SET GlassType = 77 WHERE Name = ?1"),
-                          {Lib::EncodeText(QStringLiteral("MARTINI"))});
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(1);
-        QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
-        QCOMPARE(mainControl<QLabel>(w, "lblGlassType")->text(), QString());
-        QVERIFY(!mainControl<QLabel>(w, "picglass")->pixmap().isNull()); // the "picture not found" picture
-        QVERIFY(MessageBox::history().isEmpty());
+        QTemporaryDir fresh;
+        QVERIFY(open(false, fresh.path()));
+        const QStringList entries = listTexts(c<QListWidget>(u"lstAddCustom"_s));
+        QVERIFY(!entries.isEmpty());
+        for (const QString& entry : entries)
+            QVERIFY2(entry.startsWith(fresh.path()) && QFileInfo(entry).isFile(), qPrintable(entry));
     }
 
-    void favourites()
+    void slideshowShowsThePictures()
     {
-        auto w = openWindow();
-        QVERIFY(w);
-        // In the favourites view, adding keeps the drink and removing takes it out at once.
-        entry(*w, "mnuView_ShowFavorites")->trigger();
-        w->selectDrinkAt(0);
-        mainControl<QAction>(w, "mnuRemoveFromFavorites")->trigger();
-        QVERIFY(listed(*w).isEmpty());
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
-        QVERIFY(mainControl<QAction>(w, "mnuMarkAsFavorite")->isVisible());
-
-        entry(*w, "mnuView_ShowAllDrinks")->trigger();
-        w->selectDrinkAt(2);
-        mainControl<QAction>(w, "mnuMarkAsFavorite")->trigger();
-        QVERIFY(mainControl<QAction>(w, "mnuRemoveFromFavorites")->isVisible());
-        QCOMPARE(dbInt(QStringLiteral("SELECT Favorite FROM Drinks WHERE Name = ?1"),
-                       {Lib::EncodeText(QStringLiteral("SUNRISE FIZZ"))}),
-                 1);
-        // In other views removing leaves the drink listed.
-        mainControl<QAction>(w, "mnuRemoveFromFavorites")->trigger();
-        QCOMPARE(listed(*w).size(), 3);
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
-        // Without a selection the commands do nothing.
-        w->selectDrinkAt(-1);
-        mainControl<QAction>(w, "mnuMarkAsFavorite")->trigger();
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Drinks WHERE Favorite = 1")), 0);
+        QImage picture(20, 10, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(m_folder->file(u"red.png"_s)));
+        QVERIFY(PictureList::write(m_folder->file(u"custom.dat"_s), {m_folder->file(u"red.png"_s)}));
+        QVERIFY(open());
+        auto* image = c<QLabel>(u"Image1"_s);
+        const auto red = [image] { return image->pixmap().toImage().pixelColor(5, 5) == QColor(Qt::red); };
+        // The first picture fills the area; the next ones keep their own size.
+        QVERIFY(red() && image->pixmap().width() > 100);
+        c<QTimer>(u"SlideShowTimer"_s)->setInterval(1);
+        QTRY_VERIFY(red() && image->pixmap().width() < 100);
+        // A picture that is gone: the replacement; no pictures: an empty area.
+        QVERIFY(QFile::remove(m_folder->file(u"red.png"_s)));
+        QTRY_VERIFY(!image->pixmap().isNull() && !red());
+        QVERIFY(PictureList::write(m_folder->file(u"custom.dat"_s), {}));
+        m_w->LoadPictureList();
+        QTRY_VERIFY(image->pixmap().isNull());
     }
 
-    void deleteDrink_data()
+    void slideshowEditor_data()
     {
-        QTest::addColumn<bool>("confirm");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<QString>("finish");
+        QTest::newRow("save") << "save";
+        QTest::newRow("cancel") << "cancel";
+        QTest::newRow("list cannot be written") << "unwritable";
     }
-    void deleteDrink()
+    void slideshowEditor()
     {
-        QFETCH(bool, confirm);
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(1);
-        const qint64 id = w->selectedDrinkId();
-        MessageBox::setNextAnswer(confirm ? QMessageBox::Yes : QMessageBox::No);
-        mainControl<QAction>(w, "mnuDelete")->trigger();
-        QCOMPARE(MessageBox::history().last().title, QStringLiteral("Delete Confirmation"));
-        QCOMPARE(MessageBox::history().last().text, QStringLiteral("Are you sure you want to permanately deleted this drink?"));
-        QCOMPARE(listed(*w).contains(QStringLiteral("MARTINI")), !confirm);
-        QCOMPARE(DBLib::FindDrinkID(QStringLiteral("MARTINI")) >= 0, !confirm);
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM DrinkInfo WHERE DrinkID = ?1"), {id}), confirm ? 0 : 2);
-        if (confirm) {
-            QCOMPARE(w->selectedPosition(), -1);
-            // The display keeps the deleted drink until another one is chosen; the counter says
-            // nothing is selected.
-            QCOMPARE(mainControl<QLabel>(w, "lblDrink")->text(), QStringLiteral(" MARTINI"));
-            QCOMPARE(mainControl<QLabel>(w, "StatusBar1Panel3")->text(), QStringLiteral("0 Drink of 2"));
-            // The search still finds what follows the removed entry.
-            type(*w, QStringLiteral("SUN"));
-            QCOMPARE(w->selectedDrinkName(), QStringLiteral("SUNRISE FIZZ"));
-        }
-    }
-
-    void shoppingListCommand()
-    {
-        auto w = openWindow();
-        QVERIFY(w);
-        w->selectDrinkAt(0); // MARGARITA: Vodka missing, Lime Juice in stock
-        mainControl<QAction>(w, "mnuAddShoppingList")->trigger();
-        QCOMPARE(dbInt(QStringLiteral("SELECT ShoppingList FROM Ingredients WHERE Ingredient = 'Vodka'")), 1);
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE ShoppingList = 1")), 1);
-        w->selectDrinkAt(1); // MARTINI: all in stock
-        mainControl<QAction>(w, "mnuAddShoppingList")->trigger();
-        QCOMPARE(dbInt(QStringLiteral("SELECT COUNT(*) FROM Ingredients WHERE ShoppingList = 1")), 1);
-    }
-
-    void slideshowPictureList()
-    {
-        // A new data folder gets the shipped pictures and a list naming them.
-        frmModifySlideshow::InstallStarterPictures(m_folder->path());
-        const QString listPath = QDir(m_folder->path()).filePath(QStringLiteral("custom.dat"));
-        QVERIFY(QFile::exists(listPath));
-        auto w = openWindow();
-        QVERIFY(w);
-        const int shipped = mainControl<QListWidget>(w, "lstAddCustom")->count();
-        QVERIFY(shipped > 0);
-        QVERIFY(mainControl<QListWidget>(w, "lstAddCustom")->item(0)->text().startsWith(m_folder->path()));
-        QVERIFY(mainControl<QTimer>(w, "SlideShowTimer")->isActive());
-        QVERIFY(!mainControl<QTimer>(w, "Timer")->isActive());
-
-        // The editor shows entries as stored, adds through the file dialog, deletes with Del.
-        frmModifySlideshow editor(m_folder->path(), [&] { w->LoadPictureList(); }, w.get());
-        QCOMPARE(editor.lstAddCustom->count(), shipped);
-        QVERIFY(editor.lstAddCustom->item(0)->text().startsWith(QStringLiteral("\\Images\\")));
-        FileDialog::setNextFileName(QStringLiteral("/pictures/bar, night.png"));
+        QFETCH(QString, finish);
+        const QString list = m_folder->file(u"custom.dat"_s);
+        const QStringList stored = {u"\\Images\\a.png"_s, u"/pictures/b.png"_s};
+        QVERIFY(PictureList::write(list, stored));
+        int reloads = 0;
+        frmModifySlideshow editor(m_folder->path(), [&] { ++reloads; });
+        QCOMPARE(listTexts(editor.lstAddCustom), stored); // as stored, relative entries too
+        FileDialog::setNextFileName(u"/pictures/c.png"_s);
         editor.cmdAddCustom->click();
-        FileDialog::setNextFileName(QString()); // cancelled: nothing added
+        FileDialog::setNextFileName(QString()); // cancelled
         editor.cmdAddCustom->click();
-        QCOMPARE(editor.lstAddCustom->count(), shipped + 1);
+        // Del removes the current entry; other keys move as usual.
         editor.lstAddCustom->setCurrentRow(0);
+        QTest::keyClick(editor.lstAddCustom, Qt::Key_Down);
         QTest::keyClick(editor.lstAddCustom, Qt::Key_Delete);
-        QCOMPARE(editor.lstAddCustom->count(), shipped);
-        editor.cmdExit->click();
-        // Reloaded whole: the path with a comma was written between quotes.
-        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->count(), shipped);
-        QCOMPARE(mainControl<QListWidget>(w, "lstAddCustom")->item(shipped - 1)->text(), QStringLiteral("/pictures/bar, night.png"));
-        // A missing picture shows the replacement and the show goes on.
-        mainControl<QLabel>(w, "Image1")->clear();
-        mainControl<QTimer>(w, "SlideShowTimer")->setInterval(1);
-        QTRY_VERIFY(!mainControl<QLabel>(w, "Image1")->pixmap().isNull());
-    }
-
-    void slideshowEditorCancel()
-    {
-        const QString listPath = QDir(m_folder->path()).filePath(QStringLiteral("custom.dat"));
-        frmModifySlideshow editor(m_folder->path(), {}, nullptr);
-        QCOMPARE(editor.lstAddCustom->count(), 0); // no list file yet
-        FileDialog::setNextFileName(QStringLiteral("/pictures/a.png"));
-        editor.cmdAddCustom->click();
-        editor.cmdCancel->click();
-        QVERIFY(!QFile::exists(listPath));
-    }
-
-    void unopenableDatabaseIsReported()
-    {
-        DBLib::CloseRecipeDatabase();
-        QFile::remove(m_folder->databasePath() + QStringLiteral("-wal"));
-        QFile::remove(m_folder->databasePath() + QStringLiteral("-shm"));
-        QFile f(m_folder->databasePath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("not a database at all, but my notes");
-        f.close();
-        frmMain w(m_folder->path());
-        QVERIFY(!w.Load());
-        QVERIFY(MessageBox::history().last().text.contains(m_folder->databasePath()));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("not a database at all, but my notes"));
+        editor.lstAddCustom->setCurrentItem(nullptr);
+        QTest::keyClick(editor.lstAddCustom, Qt::Key_Delete);
+        const QStringList edited = {u"\\Images\\a.png"_s, u"/pictures/c.png"_s};
+        QCOMPARE(listTexts(editor.lstAddCustom), edited);
+        if (finish == u"unwritable"_s)
+            QVERIFY(QFile::remove(list) && QDir().mkdir(list));
+        (finish == u"cancel"_s ? editor.cmdCancel : editor.cmdExit)->click();
+        QCOMPARE(editor.result() == QDialog::Accepted, finish == u"save"_s);
+        QCOMPARE(reloads, finish == u"save"_s ? 1 : 0);
+        QCOMPARE(MessageBox::history().size(), finish == u"unwritable"_s ? 1 : 0);
+        if (finish != u"unwritable"_s)
+            QCOMPARE(PictureList::read(list), finish == u"save"_s ? edited : stored);
     }
 };
 

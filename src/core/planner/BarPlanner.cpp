@@ -31,7 +31,7 @@ public:
             Known k{i.name, i.inStock, i.nonAlcoholic, std::nullopt};
             if (i.hasSubstituteGroup)
                 k.group = Lib::SubstituteGroup(i.substitute);
-            m_known.insert(qint32(i.id), k);
+            m_known.insert(qint64(i.id), k);
         }
         if (!options.substitutes)
             return;
@@ -43,7 +43,7 @@ public:
             std::sort(names.begin(), names.end(), NameLess);
     }
 
-    const Known* find(qint32 id) const
+    const Known* find(qint64 id) const
     {
         const auto it = m_known.constFind(id);
         return it == m_known.cend() ? nullptr : &*it;
@@ -59,7 +59,7 @@ public:
     bool available(const Known& k) const { return k.inStock || !standIn(k).isEmpty(); }
     // Buying `bought` makes `wanted` available: the same ingredient, or (with substitutes) another of
     // its group.
-    bool covers(qint32 bought, qint32 wanted) const
+    bool covers(qint64 bought, qint64 wanted) const
     {
         if (bought == wanted)
             return true;
@@ -72,17 +72,17 @@ public:
 
 private:
     Options m_options;
-    QHash<qint32, Known> m_known;
+    QHash<qint64, Known> m_known;
     QHash<int, QStringList> m_stockedInGroup;
 };
 
 struct Candidate
 {
     qint64 drink;
-    std::vector<qint32> missing; // distinct
+    std::vector<qint64> missing; // distinct
 };
 
-Ingredient ingredientOf(const Bar& bar, qint32 id)
+Ingredient ingredientOf(const Bar& bar, qint64 id)
 {
     const Known* k = bar.find(id);
     return {id, k ? k->name : QString()};
@@ -99,29 +99,29 @@ bool drinkLess(const Drink& a, const Drink& b)
 QList<Purchase> shoppingSequence(const Bar& bar, std::vector<Candidate> candidates, int length)
 {
     QList<Purchase> sequence;
-    std::vector<qint32> bought;
+    std::vector<qint64> bought;
     int total = 0;
-    const auto coveredByBought = [&](qint32 wanted) {
-        return std::any_of(bought.begin(), bought.end(), [&](qint32 b) { return bar.covers(b, wanted); });
+    const auto coveredByBought = [&](qint64 wanted) {
+        return std::any_of(bought.begin(), bought.end(), [&](qint64 b) { return bar.covers(b, wanted); });
     };
     for (int step = 0; step < length; ++step) {
-        QHash<qint32, int> completes;
-        QHash<qint32, int> closer;
+        QHash<qint64, int> completes;
+        QHash<qint64, int> closer;
         for (const Candidate& c : candidates) {
-            std::vector<qint32> remaining;
-            for (const qint32 m : c.missing) {
+            std::vector<qint64> remaining;
+            for (const qint64 m : c.missing) {
                 if (!coveredByBought(m))
                     remaining.push_back(m);
             }
             if (remaining.empty())
                 continue;
-            for (const qint32 option : remaining) {
+            for (const qint64 option : remaining) {
                 ++closer[option];
-                if (std::all_of(remaining.begin(), remaining.end(), [&](qint32 r) { return bar.covers(option, r); }))
+                if (std::all_of(remaining.begin(), remaining.end(), [&](qint64 r) { return bar.covers(option, r); }))
                     ++completes[option];
             }
         }
-        std::optional<qint32> best;
+        std::optional<qint64> best;
         int bestCompletes = 0;
         int bestCloser = 0;
         for (auto it = closer.cbegin(); it != closer.cend(); ++it) {
@@ -158,16 +158,16 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
 {
     const Bar bar(catalogue, options);
     Analysis analysis;
-    std::map<qint32, QList<Drink>> oneMissing;
-    std::map<std::pair<qint32, qint32>, QList<Drink>> twoMissing;
+    std::map<qint64, QList<Drink>> oneMissing;
+    std::map<std::pair<qint64, qint64>, QList<Drink>> twoMissing;
     std::vector<Candidate> candidates;
 
-    index.forEachDrink([&](qint64 id, std::span<const qint32> lines) {
+    index.forEachDrink([&](qint64 id, std::span<const qint64> lines) {
         if (lines.empty())
             return; // a drink without a recipe is never one bottle away
         Drink drink{id, QString(), {}};
-        std::vector<qint32> missing;
-        for (const qint32 ingredient : lines) {
+        std::vector<qint64> missing;
+        for (const qint64 ingredient : lines) {
             const Known* k = bar.find(ingredient);
             if (!k || (options.nonAlcoholicOnly && !k->nonAlcoholic))
                 return; // an ingredient the catalogue lacks cannot be bought; an alcoholic one is not wanted
@@ -192,7 +192,7 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
         if (missing.size() == 1) {
             oneMissing[missing[0]].append(drink);
         } else {
-            std::pair<qint32, qint32> pair{missing[0], missing[1]};
+            std::pair<qint64, qint64> pair{missing[0], missing[1]};
             if (NameLess(ingredientOf(bar, pair.second).name, ingredientOf(bar, pair.first).name))
                 std::swap(pair.first, pair.second);
             twoMissing[pair].append(drink);

@@ -170,10 +170,10 @@ SubstituteSets& substituteSets()
 qint64 inStockLineCount(const RecipeIndex& index, const IdSet& inStock)
 {
     qint64 counted = 0;
-    index.forEachDrink([&](qint64 drink, std::span<const qint32> ingredients) {
+    index.forEachDrink([&](qint64 drink, std::span<const qint64> ingredients) {
         if (index.nameOf(drink).isEmpty())
             return;
-        for (const qint32 ingredient : ingredients)
+        for (const qint64 ingredient : ingredients)
             counted += inStock.contains(ingredient) ? 1 : 0;
     });
     return counted;
@@ -183,9 +183,9 @@ qint64 inStockLineCount(const RecipeIndex& index, const IdSet& inStock)
 std::vector<qint64> drinksWithAllIngredientsIn(const RecipeIndex& index, const IdSet& set)
 {
     std::vector<qint64> passing;
-    index.forEachDrink([&](qint64 drink, std::span<const qint32> ingredients) {
+    index.forEachDrink([&](qint64 drink, std::span<const qint64> ingredients) {
         if (!ingredients.empty() &&
-            std::all_of(ingredients.begin(), ingredients.end(), [&](qint32 id) { return set.contains(id); }))
+            std::all_of(ingredients.begin(), ingredients.end(), [&](qint64 id) { return set.contains(id); }))
             passing.push_back(drink);
     });
     return passing;

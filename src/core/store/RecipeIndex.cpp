@@ -52,7 +52,7 @@ const RecipeIndex& RecipeIndex::current()
     return *s.index;
 }
 
-void RecipeIndex::drinkWritten(qint64 drinkId, const QString& name, std::vector<qint32> ingredientIds)
+void RecipeIndex::drinkWritten(qint64 drinkId, const QString& name, std::vector<qint64> ingredientIds)
 {
     if (state().index && !state().index->add(drinkId, name, ingredientIds))
         invalidate();
@@ -132,7 +132,7 @@ void RecipeIndex::build()
         while (lineReady && lineRows.int64(0) < id)
             lineReady = lineRows.step();
         while (lineReady && lineRows.int64(0) == id) {
-            m_lines.push_back(qint32(lineRows.int64(1)));
+            m_lines.push_back(qint64(lineRows.int64(1)));
             lineReady = lineRows.step();
         }
         m_ids.push_back(id);
@@ -153,7 +153,7 @@ qsizetype RecipeIndex::slotOf(qint64 drinkId) const
     return m_live[slot] ? qsizetype(slot) : -1;
 }
 
-bool RecipeIndex::add(qint64 drinkId, const QString& name, const std::vector<qint32>& ingredientIds)
+bool RecipeIndex::add(qint64 drinkId, const QString& name, const std::vector<qint64>& ingredientIds)
 {
     // A new drink takes the highest live ID plus one: every slot from that ID on is dead. Cut them,
     // and their lines at the end, so the slots stay in ascending order. Anything else is a change
@@ -189,16 +189,16 @@ void RecipeIndex::remove(qint64 drinkId)
     --m_liveCount;
 }
 
-std::span<const qint32> RecipeIndex::ingredientsOf(qint64 drinkId) const
+std::span<const qint64> RecipeIndex::ingredientsOf(qint64 drinkId) const
 {
     const qsizetype slot = slotOf(drinkId);
-    return slot < 0 ? std::span<const qint32>() : ingredientsAt(size_t(slot));
+    return slot < 0 ? std::span<const qint64>() : ingredientsAt(size_t(slot));
 }
 
-std::vector<qint64> RecipeIndex::drinksUsing(qint32 ingredientId) const
+std::vector<qint64> RecipeIndex::drinksUsing(qint64 ingredientId) const
 {
     std::vector<qint64> drinks;
-    forEachDrink([&](qint64 id, std::span<const qint32> ingredients) {
+    forEachDrink([&](qint64 id, std::span<const qint64> ingredients) {
         if (std::find(ingredients.begin(), ingredients.end(), ingredientId) != ingredients.end())
             drinks.push_back(id);
     });
@@ -214,7 +214,7 @@ QString RecipeIndex::nameOf(qint64 drinkId) const
 qsizetype RecipeIndex::memoryUse() const
 {
     qsizetype bytes = qsizetype(m_ids.capacity() * sizeof(qint64) + m_live.capacity() / 8 +
-                                m_offsets.capacity() * sizeof(quint32) + m_lines.capacity() * sizeof(qint32));
+                                m_offsets.capacity() * sizeof(quint32) + m_lines.capacity() * sizeof(qint64));
     for (const QString& name : m_names)
         bytes += qsizetype(sizeof(QString)) + name.capacity() * 2 + 16;
     return bytes;

@@ -19,7 +19,7 @@ public:
     static const RecipeIndex& current();
 
     // The store's writes keep it current (called with the change already written).
-    static void drinkWritten(qint64 drinkId, const QString& name, std::vector<qint32> ingredientIds);
+    static void drinkWritten(qint64 drinkId, const QString& name, std::vector<qint64> ingredientIds);
     static void drinkRemoved(qint64 drinkId);
     // Forgets everything; the next current() rebuilds from the file.
     static void invalidate();
@@ -52,9 +52,9 @@ public:
     }
     // The ingredient IDs of a drink's recipe lines, one per line (an ingredient named twice appears
     // twice); empty for a drink without lines or one that does not exist.
-    std::span<const qint32> ingredientsOf(qint64 drinkId) const;
+    std::span<const qint64> ingredientsOf(qint64 drinkId) const;
     // The drinks whose recipe uses the ingredient, each once, in ID order.
-    std::vector<qint64> drinksUsing(qint32 ingredientId) const;
+    std::vector<qint64> drinksUsing(qint64 ingredientId) const;
     // The drink's name as stored (decoded); empty for an unknown drink.
     QString nameOf(qint64 drinkId) const;
     bool contains(qint64 drinkId) const { return slotOf(drinkId) >= 0; }
@@ -65,10 +65,10 @@ public:
 private:
     void build();
     // False when the change is not one this index can follow (then it must be rebuilt).
-    bool add(qint64 drinkId, const QString& name, const std::vector<qint32>& ingredientIds);
+    bool add(qint64 drinkId, const QString& name, const std::vector<qint64>& ingredientIds);
     void remove(qint64 drinkId);
     qsizetype slotOf(qint64 drinkId) const;
-    std::span<const qint32> ingredientsAt(size_t slot) const
+    std::span<const qint64> ingredientsAt(size_t slot) const
     {
         return {m_lines.data() + m_offsets[slot], m_lines.data() + m_offsets[slot + 1]};
     }
@@ -78,7 +78,7 @@ private:
     std::vector<qint64> m_ids;
     std::vector<bool> m_live;
     std::vector<quint32> m_offsets{0}; // slot i's lines are m_lines[m_offsets[i] .. m_offsets[i+1])
-    std::vector<qint32> m_lines;
+    std::vector<qint64> m_lines;
     QStringList m_names;
     qsizetype m_liveCount = 0;
 };

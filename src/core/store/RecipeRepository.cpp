@@ -109,7 +109,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
 {
     const RecipeIndex::OwnWrites own;
     SavedDrink saved;
-    std::vector<qint32> ingredientIds;
+    std::vector<qint64> ingredientIds;
     saved.id = step(QStringLiteral("Finding the new drink's number"), [&] { return nextDrinkID(db); });
     saved.name = StoredDrinkName(entry.name);
 
@@ -144,7 +144,7 @@ SavedDrink writeDrink(Sql::Connection& db, const DrinkEntry& entry)
         }
         step(QStringLiteral("Writing the recipe line \"%1 %2\"").arg(line.amount.trimmed(), ingredient),
              [&] { AddRecipeLine(saved.id, ingredientId, line.amount); });
-        ingredientIds.push_back(qint32(ingredientId));
+        ingredientIds.push_back(qint64(ingredientId));
     }
 
     const auto yesNo = [](bool on) { return on ? QStringLiteral("True") : QString(); };

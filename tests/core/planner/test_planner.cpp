@@ -41,11 +41,11 @@ QStringList names(const QList<Planner::Drink>& drinks)
 QStringList describe(const DBLib::RecipeIndex& index)
 {
     QStringList out;
-    index.forEachDrink([&](qint64 id, std::span<const qint32> lines) {
-        QList<qint32> sorted(lines.begin(), lines.end());
+    index.forEachDrink([&](qint64 id, std::span<const qint64> lines) {
+        QList<qint64> sorted(lines.begin(), lines.end());
         std::sort(sorted.begin(), sorted.end());
         QStringList ids;
-        for (const qint32 i : sorted)
+        for (const qint64 i : sorted)
             ids << QString::number(i);
         out << QStringLiteral("%1 %2: %3").arg(id).arg(index.nameOf(id), ids.join(QLatin1Char(',')));
     });

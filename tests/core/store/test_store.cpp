@@ -78,7 +78,7 @@ DrinkEntry drinkEntry(const QString& name, const QList<std::pair<QString, QStrin
     entry.name = name;
     entry.glass = u"Cocktail Glass"_s;
     for (const auto& [amount, ingredient] : lines)
-        entry.lines.append({amount, ingredient, QString(), false});
+        entry.lines.append({amount, ingredient, QString(), false, std::nullopt});
     return entry;
 }
 

@@ -155,13 +155,13 @@ void UpdateRun::readIndex(const QByteArray& index)
         m_mark = UpdateMark{*ParseExchangeDate(ModuleRegistry::ReleaseDate), std::nullopt};
     }
     m_queue = SelectUpdates(*entries, *m_mark, &problems);
-    if (m_queue.size() > MaxRunDocuments) {
+    if (m_queue.size() > m_maxDocuments) {
         problems << QStringLiteral("The service offers %1 documents; this check takes the first %2 (up to %3), "
                                    "the next check the rest.")
                         .arg(m_queue.size())
-                        .arg(MaxRunDocuments)
-                        .arg(m_queue.at(MaxRunDocuments - 1).date);
-        m_queue.resize(MaxRunDocuments);
+                        .arg(m_maxDocuments)
+                        .arg(m_queue.at(m_maxDocuments - 1).date);
+        m_queue.resize(m_maxDocuments);
         m_cut = true;
     }
     for (const QueuedUpdate& update : std::as_const(m_queue))
@@ -195,7 +195,7 @@ void UpdateRun::downloadItem(int row)
 {
     if (!m_running)
         return;
-    if (row < m_items.size() && m_bytes >= MaxRunBytes) {
+    if (row < m_items.size() && m_bytes >= m_maxBytes) {
         leaveFrom(row, QStringLiteral("This check has downloaded %1 MiB, as much as one check takes; the next "
                                       "check fetches the rest.")
                            .arg(m_bytes / (1024 * 1024)));
@@ -208,12 +208,12 @@ void UpdateRun::downloadItem(int row)
     }
     setState(row, QStringLiteral("Downloading drink file"));
     const QString stem = m_items.at(row).stem;
-    const qint64 allowed = std::min(MaxDocumentBytes, MaxRunBytes - m_bytes);
+    const qint64 allowed = std::min(MaxDocumentBytes, m_maxBytes - m_bytes);
     m_client->get(QStringLiteral("/QZ/") + stem + QStringLiteral(".xml"), allowed,
                   [this, row, stem, allowed](const FetchResult& document) {
                       if (document.tooLarge && allowed < MaxDocumentBytes) {
                           // Too large for what is left of this run, not for a run.
-                          m_bytes = MaxRunBytes;
+                          m_bytes = m_maxBytes;
                           downloadItem(row);
                           return;
                       }
@@ -311,7 +311,15 @@ void UpdateRun::finishAdding()
         QString status = m_cut ? QStringLiteral("Drink updates added; the next check fetches the rest.")
                                : QStringLiteral("Drink Database Completed.  Enjoy!");
         if (m_unknownGlasses > 0)
-            status += QStringLiteral("  %1 of the new drinks name a glass this program does not know.").arg(m_unknownGlasses);
+            status += m_unknownGlasses == 1
+                          ? QStringLiteral("  1 new drink names a glass this program does not know.")
+                          : QStringLiteral("  %1 of the new drinks name a glass this program does not know.")
+                                .arg(m_unknownGlasses);
+        if (!m_refusals.isEmpty())
+            status += m_refusals.size() == 1
+                          ? QStringLiteral("  1 document could not be read and was passed over.")
+                          : QStringLiteral("  %1 documents could not be read and were passed over.")
+                                .arg(m_refusals.size());
         setStatus(status);
     } else {
         setStatus(QStringLiteral("The drink update is not complete; the next check will try again."));

@@ -48,6 +48,12 @@ public:
     void setNewerVersionQuestion(std::function<bool(const QString& version)> ask);
     // How long the run waits after a successful connectivity check (the window's one-second pause).
     void setStartDelay(int ms) { m_startDelayMs = ms; }
+    // How much one run takes at most (MaxRunDocuments and MaxRunBytes unless set).
+    void setLimits(int documents, qint64 bytes)
+    {
+        m_maxDocuments = documents;
+        m_maxBytes = bytes;
+    }
 
     // Checks the connection and, when it answers, runs. Call once.
     void start();
@@ -103,6 +109,8 @@ private:
     ExchangeClient* m_client;
     std::function<bool(const QString&)> m_askNewerVersion;
     int m_startDelayMs = 1000;
+    int m_maxDocuments = MaxRunDocuments;
+    qint64 m_maxBytes = MaxRunBytes;
     std::unique_ptr<QTemporaryDir> m_folder; // the run's own folder
     QString m_lastUpdateText;
     std::optional<UpdateMark> m_mark;

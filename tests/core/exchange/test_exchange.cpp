@@ -107,6 +107,9 @@ struct RunCase
     QString events = u"queued 1\nfinished"_s;
     QString states, status;
     int added = 0;
+    int maxDocuments = MaxRunDocuments;
+    qint64 maxBytes = MaxRunBytes;
+    QString mark; // the date of the last update afterwards, when not the default
 };
 
 } // namespace
@@ -134,6 +137,7 @@ class TestExchange : public QObject
         connect(&run, &R::entriesSkipped, this, [=](const QStringList& l) { note(u"skipped "_s + list(l)); });
         connect(&run, &R::itemsQueued, this, [=, &run] { note(u"queued %1"_s.arg(run.items().size())); });
         connect(&run, &R::incomplete, this, [=](const QStringList& l) { note(u"incomplete "_s + list(l)); });
+        connect(&run, &R::documentsRefused, this, [=](const QStringList& l) { note(u"refused "_s + list(l)); });
         connect(&run, &R::finished, this, [=] { note(u"finished"_s); });
         run.setStartDelay(0);
         run.start();
@@ -182,13 +186,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<ExchangeDrink>("drink");
         QTest::addColumn<QString>("expected");
-        // Name, directions, amounts and ingredient names are encoded; substitutes go as they are.
+        // Every text is encoded; characters XML cannot carry are left out.
         QTest::newRow("every text")
             << ExchangeDrink{u"Caf\u00e9 & Co"_s, u"Pour <over> ice.\r\n\u00c9t\u00e9!"_s, u"2"_s,
                              {line("2 & \u00bd", "Gin <Old>"), line("4", "Cr\u00e8me", true, "Soda & <l>")}}
             << drinkXml(u"Caf&#233; &amp; Co"_s, u"Pour &lt;over> ice.&#13;&#10;&#201;t&#233;!"_s, u"2"_s,
                         lineXml("2 &amp; &#189;", "Gin &lt;Old>", "N") +
-                            lineXml("4", "Cr&#232;me", "Y", "Soda & <l>"));
+                            lineXml("4", "Cr&#232;me", "Y", "Soda &amp; &lt;l>"));
+        QTest::newRow("characters XML cannot carry")
+            << ExchangeDrink{u"A\u0001B\uFFFE"_s, u"x\ty\u001Fz"_s, u"2"_s,
+                             {line("1\u0000", "G\uFFFFin", false, "\u0007S")}}
+            << drinkXml(u"AB"_s, u"x&#9;yz"_s, u"2"_s, lineXml("1", "Gin", "N", "S"));
         QTest::newRow("no glass, no lines") << ExchangeDrink{u"  "_s, {}, {}, {}}
                                             << drinkXml(u"  "_s, {}, {}, {});
     }
@@ -300,13 +308,70 @@ private Q_SLOTS:
         QStringList queued;
         for (const QueuedUpdate& q : SelectUpdates(items, QDate(2024, 1, 5), &problems))
             queued << u"%1 %2 %3"_s.arg(q.date, q.stem).arg(q.count);
-        QCOMPARE(queued, (QStringList{u"1/6/2024 next_day 2"_s, u"2024-01-09 iso 0"_s,
-                                      u"1/7/2024 "_s + longest + u" 0"_s}));
+        QCOMPARE(queued, (QStringList{u"1/6/2024 next_day 2"_s, u"1/7/2024 "_s + longest + u" 0"_s,
+                                      u"2024-01-09 iso 0"_s})); // oldest first
         QCOMPARE(problems, (QStringList{u"\"undated\": the date \"soon\" cannot be read."_s,
                                         u"\"../evil\" is not an acceptable file name."_s,
                                         u"\"NEXT_DAY\" is listed more than once."_s,
                                         u"\"Tumblerix.dat\" is not an acceptable file name."_s,
                                         u'"' + tooLong + u"\" is not an acceptable file name."_s}));
+    }
+
+    // The last update remembers which documents of its day it took: one released later that day is
+    // still offered. Settings written before the names were kept offer nothing of that day, as before.
+    void updateMark()
+    {
+        const auto stems = [](const QList<QueuedUpdate>& queue) {
+            QStringList out;
+            for (const QueuedUpdate& q : queue)
+                out << q.stem;
+            return out;
+        };
+        const QList<UpdateIndexItem> items{{u"1/6/2024"_s, u"c"_s, {}}, {u"1/5/2024"_s, u"a"_s, {}},
+                                           {u"2024-01-05"_s, u"b"_s, {}}};
+        QStringList problems;
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdate, u"1/5/2024"_s);
+        std::optional<UpdateMark> mark = ReadUpdateMark();
+        QVERIFY(mark && !mark->stems);
+        QCOMPARE(stems(SelectUpdates(items, *mark, &problems)), QStringList{u"c"_s});
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdateFiles, u"1/5/2024|a,../x"_s);
+        mark = ReadUpdateMark();
+        QVERIFY(mark && mark->stems == QStringList{u"a"_s});
+        const QList<QueuedUpdate> queue = SelectUpdates(items, *mark, &problems);
+        QCOMPARE(stems(queue), (QStringList{u"b"_s, u"c"_s}));
+        QCOMPARE(problems, QStringList());
+        // Nothing taken keeps the mark; the first taken adds its name; all taken moves to today.
+        const QDate today(2024, 1, 9);
+        QCOMPARE(NextUpdateMark(*mark, queue, 0, false, today).stems, mark->stems);
+        WriteUpdateMark(NextUpdateMark(*mark, queue, 1, false, today));
+        QCOMPARE(ModuleRegistry::ReadText(ModuleRegistry::LastUpdateFiles), u"1/5/2024|a,b"_s);
+        QCOMPARE(stems(SelectUpdates(items, *ReadUpdateMark(), &problems)), QStringList{u"c"_s});
+        WriteUpdateMark(NextUpdateMark(*ReadUpdateMark(), queue.mid(1), 1, true, today));
+        QCOMPARE(ModuleRegistry::ReadText(ModuleRegistry::LastUpdate), u"1/9/2024"_s);
+        QCOMPARE(stems(SelectUpdates(items, *ReadUpdateMark(), &problems)), QStringList());
+        // Names kept for another day (the date set back by an older version) are not this day's.
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdate, u"1/5/2024"_s);
+        QVERIFY(!ReadUpdateMark()->stems);
+    }
+
+    void versionCheck_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("same, line end") << u"Tumblerix " TUMBLERIX_VERSION "\r\n"_s << false;
+        QTest::newRow("same, shorter") << u"8.5"_s << false;
+        QTest::newRow("older") << u"8.4.9"_s << false;
+        QTest::newRow("older, more digits") << u"7.99"_s << false;
+        QTest::newRow("newer patch") << u"8.5.1"_s << true;
+        QTest::newRow("newer, two digits") << u"8.10"_s << true;
+        QTest::newRow("no number") << u"soon"_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void versionCheck()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, newer);
+        QCOMPARE(OnlineSettings::IsNewerVersion(text), newer);
     }
 
     void writeFile_data()
@@ -387,7 +452,7 @@ private Q_SLOTS:
         const qint64 id = addTestDrink(u"G & A"_s, {{"2", "Gin"}, {"4 \u00e9", "Ginger Ale"}, {"", "Vodka"}},
                                        u"Highball Glass"_s);
         DBLib::ExecuteSql(u"UPDATE Drinks SET Description=?1 WHERE ID=?2"_s, {Lib::EncodeText(u"<\n"_s), id});
-        const QString lines = lineXml("2", "Gin", "N") + lineXml("4 &#233;", "Ginger Ale", "Y", "S & l") +
+        const QString lines = lineXml("2", "Gin", "N") + lineXml("4 &#233;", "Ginger Ale", "Y", "S &amp; l") +
                               lineXml("", "Vodka", "N");
         QCOMPARE(ExportDrink(id), drinkXml(u"G &amp; A"_s, u"&lt;&#10;"_s, u"2"_s, lines));
         const qint64 bare = addTestDrink(u"Nothing"_s, {});
@@ -581,6 +646,26 @@ private Q_SLOTS:
         QCOMPARE(kept.size(), int(request.startsWith("POST") && status == "200"));
     }
 
+    // A submitted name cannot start a line of its own in the service's log.
+    void serviceLogKeepsOneLinePerEntry()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(u"in"_s);
+        ExchangeService service({dir.path(), dir.filePath(u"in"_s), 4096, 1 << 20, 2, 2000});
+        QStringList lines;
+        service.setLog([&](const QString& line) { lines << line; });
+        const QByteArray body =
+            SubmissionBody(WriteDrinkDocument(drink("Evil\r\n127.0.0.1 GET /forged 200\u2028\\x{a}")));
+        const QByteArray answer = exchangeRaw(service.start(QHostAddress::LocalHost, 0, nullptr),
+                                              "POST /QZ/SubmitDrink.asp HTTP/1.0\r\nContent-Length: " +
+                                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        QVERIFY2(answer.mid(9, 3) == "200", answer.constData());
+        const QString all = lines.join(u'\n');
+        QCOMPARE(all.count(u'\n'), lines.size() - 1);
+        QVERIFY(!all.contains(u'\r') && !all.contains(QChar(0x2028)));
+        QVERIFY2(all.contains(u"(Evil\\x{d}\\x{a}127.0.0.1 GET /forged 200\\x{2028}\\\\x{a})"_s), qPrintable(all));
+    }
+
     // Whole update runs. Whatever goes wrong, nothing of a failed document is kept, the date of
     // the last update moves only when every document was added, and no file is left behind.
     void run_data()
@@ -594,7 +679,7 @@ private Q_SLOTS:
         // Every document added: the date of the last update becomes today.
         const auto succeeds = [&](RunCase c, int drinks = 1) {
             c.states = c.states.isEmpty() ? added : c.states;
-            c.status = u"Drink Database Completed.  Enjoy!"_s;
+            c.status = u"Drink Database Completed.  Enjoy!"_s + c.status;
             c.added = drinks;
             return c;
         };
@@ -621,14 +706,17 @@ private Q_SLOTS:
         QTest::newRow("document error status")
             << RunCase{.one = {.status = 500}, .events = failed + u": "_s + notFound + u"\nfinished"_s,
                        .states = u"Download failed"_s, .status = incomplete};
+        // A document that cannot be read is passed over for good, and the date moves past it.
         QTest::newRow("document not XML")
-            << RunCase{.one = {.body = "<drinks>"}, .events = failed + u" (released 2/1/2024): line 1*"_s,
-                       .states = notAdded, .status = incomplete};
+            << RunCase{.one = {.body = "<drinks>"}, .events = u"queued 1\nrefused one (released 2/1/2024): line 1*"_s,
+                       .states = notAdded,
+                       .status = u"Drink Database Completed.  Enjoy!  1 document could not be read and was passed over."_s};
+        // A glass number this program does not know is kept with the drink.
         const QList<ExchangeIngredient> fresh{line("1", "New")};
         QTest::newRow("glass that names no glass")
-            << RunCase{.one = {.body = exchangeDocument({drink("F", "1", fresh), drink("Odd", "77")})},
-                       .events = failed + u" (released 2/1/2024): *glass number 77*"_s, .states = notAdded,
-                       .status = incomplete};
+            << succeeds({.one = {.body = exchangeDocument({drink("F", "1", fresh), drink("Odd", "77")})},
+                         .status = u"* 1 new drink names a glass this program does not know."_s},
+                        2);
         QTest::newRow("name with no stored form")
             << RunCase{.one = {.body = exchangeDocument({drink("F", "1", fresh), drink("\U0010FFF5")})},
                        .events = failed + u" (released 2/1/2024): *"_s, .states = notAdded,
@@ -657,10 +745,62 @@ private Q_SLOTS:
         QTest::newRow("abandoned after the first download")
             << RunCase{.index = two, .abandonAt = u"0 Download complete"_s, .events = walkedAway,
                        .states = u"Download complete, Queued For Download"_s, .status = u"Downloading*"_s};
+        // What one run takes at most; the date moves over what it took, the next check asks for the rest.
+        const QString rest = u"Drink updates added; the next check fetches the rest."_s;
+        QTest::newRow("more documents than a run takes")
+            << RunCase{.index = two,
+                       .events = u"queued 1\nskipped The service offers 2 documents; this check takes the first "
+                                 "1 (up to 2/1/2024), the next check the rest.\nfinished"_s,
+                       .states = added, .status = rest, .added = 1, .maxDocuments = 1, .mark = u"2/1/2024"_s};
+        QTest::newRow("more bytes than a run takes")
+            << RunCase{.index = two,
+                       .events = u"queued 2\nskipped This check has downloaded 0 MiB, as much as one check takes; "
+                                 "the next check fetches the rest.\nfinished"_s,
+                       .states = added + u", Left for the next check"_s, .status = rest, .added = 1,
+                       .maxBytes = exchangeDocument({drink("Fine")}).size() + 1, .mark = u"2/1/2024"_s};
         QTest::newRow("abandoned after adding the first")
             << RunCase{.index = two, .abandonAt = u"0 "_s + added, .events = walkedAway,
                        .states = added + u", Download complete"_s, .status = u"Adding*"_s, .added = 1};
     }
+    // Downloads go into a folder of the run's own, whatever the service calls them: files of the
+    // data folder (in portable use the program's own folder) with the same names stay untouched,
+    // and the run's folder is gone at the end.
+    void downloadsStayInTheRunsFolder()
+    {
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QStringList stems{u"Tumblerix"_s, u"print"_s, u"custom"_s, program};
+        ScriptedService service;
+        service.replies[u"/QZ/CheckInternet.asp"_s] = {.body = "0"};
+        QStringList index;
+        for (const QString& stem : stems) {
+            writeBytes(m_data->file(stem), "mine " + stem.toUtf8());
+            index << u"2/1/2024 "_s + stem;
+            service.replies[u"/QZ/%1.xml"_s.arg(stem)] = {.body = exchangeDocument({drink(qPrintable(stem))})};
+        }
+        service.replies[u"/QZ/GetDrinkUpdates.asp"_s] = {.body = exchangeIndex(index)};
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::LastUpdate, u"1/1/2024"_s);
+        UpdateRun run(service.start(), 1000);
+        QStringList seen; // the run's folder while a document waits in it
+        connect(&run, &UpdateRun::itemChanged, this, [&](int row) {
+            if (run.items()[row].state != u"Download complete")
+                return;
+            const QStringList folders = QDir(temp.path()).entryList({u"tumblerix-update-*"_s}, QDir::Dirs);
+            if (folders.size() == 1)
+                seen << QDir(temp.filePath(folders[0])).entryList(QDir::Files);
+        });
+        startRun(run);
+        QTRY_VERIFY_WITH_TIMEOUT(m_events.contains(u"finished"_s), Patience);
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(queryNumber("SELECT COUNT(*) FROM Drinks"), stems.size());
+        QVERIFY2(seen.contains(u"print.xml"_s) && seen.contains(program + u".xml"_s), qPrintable(seen.join(u' ')));
+        for (const QString& stem : stems)
+            QCOMPARE(fileBytes(m_data->file(stem)), "mine " + stem.toUtf8());
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
     void run()
     {
         QFETCH(RunCase, c);
@@ -674,6 +814,7 @@ private Q_SLOTS:
         const qint64 ingredients = queryNumber("SELECT COUNT(*) FROM Ingredients");
 
         UpdateRun run(service.start(), 1000);
+        run.setLimits(c.maxDocuments, c.maxBytes);
         run.setNewerVersionQuestion([&](const QString& version) {
             m_events << u"asked "_s + version;
             return c.wanted;
@@ -687,7 +828,7 @@ private Q_SLOTS:
         startRun(run);
         if (c.abandonAt == u"two") {
             QTRY_COMPARE_WITH_TIMEOUT(service.count(u"/QZ/two.xml"_s), 1, Patience);
-            QVERIFY(QFileInfo::exists(m_data->file(u"one"_s))); // the download waits under its stem
+            QCOMPARE(strayFiles(m_data->path()), QStringList()); // downloads wait outside the data folder
             run.abandon();
         }
         QTRY_VERIFY_WITH_TIMEOUT(m_events.contains(u"finished"_s), Patience);
@@ -711,7 +852,7 @@ private Q_SLOTS:
         const QString since = c.since.isEmpty() ? u"6/30/03"_s : c.since;
         const bool dated = c.status.startsWith(u"Drink Database Completed"_s);
         QCOMPARE(ModuleRegistry::ReadText(ModuleRegistry::LastUpdate),
-                 dated ? FormatExchangeDate(QDate::currentDate()) : since);
+                 !c.mark.isEmpty() ? c.mark : dated ? FormatExchangeDate(QDate::currentDate()) : since);
         const QByteArray query = "GET /QZ/GetDrinkUpdates.asp?hash_code=" +
                                  OnlineSettings::InstallationCode().toUtf8() + "&last_update=" +
                                  since.toUtf8();

@@ -513,8 +513,11 @@ private Q_SLOTS:
         WriteNewDrink(drinkEntry(u"Martini"_s, {{u"2 oz"_s, u"Gin"_s}, {u"1 oz"_s, u"Dry Vermouth"_s}}));
         WriteNewDrink(drinkEntry(u"Gimlet"_s, {{u"2 oz"_s, u"Gin"_s}}));
         const DrinkEntry next = drinkEntry(u"Gimlet 2"_s, {{u"2 oz"_s, u"Vodka"_s}, {u"1 oz"_s, u"Lime Juice"_s}});
-        // The new number is worked out after the old drink is gone.
+        // The new number is worked out after the old drink is gone. A favourite stays one; the changed
+        // drink has not been submitted.
+        ExecuteSql(u"UPDATE Drinks SET Favorite = 1, Submitted = 1 WHERE ID = 2"_s);
         QCOMPARE(ReplaceDrink(2, next).id, 2);
+        QCOMPARE(rows(u"SELECT Favorite || Submitted FROM Drinks WHERE ID = 2"_s), QStringList{u"10"_s});
         QCOMPARE(lineTexts(ReadDrink(u"gimlet 2"_s).value_or(Drink{})), QStringList({u"2 oz|Vodka"_s, u"1 oz|Lime Juice"_s}));
         QCOMPARE(ReplaceDrink(1, drinkEntry(u"Martini"_s, {{QString(), u"Gin"_s}})).id, 3);
         QCOMPARE(AllDrinkNames(), QStringList({u"GIMLET 2"_s, u"MARTINI"_s}));

@@ -162,6 +162,11 @@ private Q_SLOTS:
         ColorSchemes::SaveToPreferences(Stored);
         ColorSchemes::LoadFromPreferences();
         QCOMPARE(preferences(ColorSchemes::current()), preferences(Stored));
+        // A chosen colour that is not a number is that colour's default, not black.
+        ModuleRegistry::WriteRegistryValue(ModuleRegistry::TextListBox, u"blue"_s);
+        ColorSchemes::LoadFromPreferences();
+        QCOMPARE(ColorSchemes::current().TextListBox, ColorSchemes::DefaultScheme(palette).TextListBox);
+        QCOMPARE(ColorSchemes::current().Text, Stored.Text);
         QApplication::setPalette(before);
     }
 

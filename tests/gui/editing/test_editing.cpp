@@ -206,6 +206,43 @@ private Q_SLOTS:
         QCOMPARE(in<QComboBox>(w, u"cmbIngredient2"_s)->findText(u"Brand New Bitters"_s), -1);
     }
 
+    // Escape leaves at once when nothing was typed; after typing it asks, and No (the default)
+    // keeps the window and the typing.
+    void escapeAsksBeforeThrowingTypingAway_data()
+    {
+        QTest::addColumn<bool>("modify");
+        QTest::newRow("add") << false;
+        QTest::newRow("modify") << true;
+    }
+    void escapeAsksBeforeThrowingTypingAway()
+    {
+        QFETCH(bool, modify);
+        const QStringList before = storedLines(u"MARTINI"_s);
+        for (const bool typed : {false, true}) {
+            MessageBox::clearHistory();
+            std::unique_ptr<QDialog> w;
+            if (modify)
+                w = std::make_unique<frmModifyDrink>(nullptr, u"MARTINI"_s, m_link);
+            else
+                w = std::make_unique<frmAddDrink>(nullptr, m_link);
+            showActive(*w);
+            QLineEdit* name = in<QLineEdit>(*w, u"txtName"_s);
+            if (typed)
+                typeInto(name, u"x"_s);
+            QTest::keyClick(name, Qt::Key_Escape);
+            QCOMPARE(MessageBox::history().size(), int(typed));
+            QCOMPARE(w->isVisible(), typed);
+            if (!typed)
+                continue;
+            QVERIFY(name->text().endsWith(u'x'));
+            MessageBox::setNextAnswer(QMessageBox::Yes);
+            QTest::keyClick(name, Qt::Key_Escape);
+            QVERIFY(!w->isVisible());
+        }
+        QCOMPARE(storedLines(u"MARTINI"_s), before);
+        QCOMPARE(m_reloads, 0);
+    }
+
     // ---- Modify Drink ------------------------------------------------------------------------
 
     void modifyShowsTheStoredDrink_data()

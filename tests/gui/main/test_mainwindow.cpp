@@ -4,6 +4,7 @@
 #include "core/slideshow/PictureList.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
+#include "core/store/Lib.h"
 #include "core/store/ModuleRegistry.h"
 #include "core/store/RecipeRepository.h"
 #include "gui/appearance/ColorSchemes.h"
@@ -106,11 +107,11 @@ private Q_SLOTS:
         QVERIFY(act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
         QCOMPARE(m_w->checkedView(), int(frmMain::Favorites));
         QCOMPARE(m_w->drinkListEntries(), QStringList{u"MARTINI"_s});
-        // A code no view has: no view, no list.
+        // A code no view has: all drinks.
         WriteRegistryValue(SaveDrinkListSelection, u"9"_s);
         QVERIFY(open());
-        QCOMPARE(m_w->checkedView(), 0);
-        QVERIFY(m_w->drinkListEntries().isEmpty());
+        QCOMPARE(m_w->checkedView(), int(frmMain::AllDrinks));
+        QCOMPARE(m_w->drinkListEntries(), AllFour);
         // Not kept: all drinks again.
         act(u"mnuView_SaveDrinkListOnExit"_s)->trigger();
         QVERIFY(open());
@@ -341,8 +342,8 @@ private Q_SLOTS:
     {
         QVERIFY(open());
         m_w->selectDrinkAt(1);
-        MessageBox::setNextAnswer(QMessageBox::No);
-        act(u"mnuDelete"_s)->trigger();
+        act(u"mnuDelete"_s)->trigger(); // the default answer is No
+        QCOMPARE(MessageBox::history().value(0).answer, QMessageBox::No);
         QCOMPARE(MessageBox::history().value(0).title, u"Delete Confirmation"_s);
         QCOMPARE(m_w->drinkListEntries(), AllFour);
         MessageBox::setNextAnswer(QMessageBox::Yes);
@@ -360,6 +361,58 @@ private Q_SLOTS:
         search->clear();
         QTest::keyClicks(search, u"mar"_s);
         QCOMPARE(shown(), u"MARGARITA"_s);
+    }
+
+    // A name stored other than in capitals (another tool wrote it) is the drink's name all the same;
+    // a drink removed behind the window's back is reported and its entry left alone.
+    void storedNameAsItIs()
+    {
+        DBLib::ExecuteSql(u"UPDATE Drinks SET Name = ?1 WHERE Name = ?2"_s,
+                          {Lib::EncodeText(u"Margarita"_s), Lib::EncodeText(u"MARGARITA"_s)});
+        QVERIFY(open());
+        QVERIFY2(m_w->drinkListEntries().contains(u"Margarita"_s), qPrintable(m_w->drinkListEntries().join(u",")));
+        m_w->selectDrinkAt(0);
+        QCOMPARE(shown(), u"Margarita"_s);
+        QCOMPARE(c<QListWidget>(u"lstIngredients"_s)->count(), 2);
+        act(u"mnuMarkAsFavorite"_s)->trigger();
+        QCOMPARE(favourites(), 2);
+        DBLib::ExecuteSql(u"DELETE FROM Drinks WHERE Name = ?1"_s, {Lib::EncodeText(u"Margarita"_s)});
+        for (const char* command : {"mnuRemoveFromFavorites", "mnuAddShoppingList", "mnuDelete"}) {
+            MessageBox::clearHistory();
+            MessageBox::setNextAnswer(QMessageBox::Yes);
+            act(QString::fromLatin1(command))->trigger();
+            QVERIFY2(MessageBox::history().constLast().text.startsWith(u"Margarita is no longer in the recipe database"_s),
+                     command);
+            QVERIFY(m_w->drinkListEntries().contains(u"Margarita"_s));
+        }
+    }
+
+    // A very long name shows elided; the window keeps its size.
+    void longNameKeepsTheWindowSize()
+    {
+        addTestDrink(QString(300, u'W'), {{"1 oz", "Gin"}});
+        QVERIFY(open(true));
+        const QSize size = m_w->size();
+        m_w->selectDrinkAt(int(m_w->drinkListEntries().size()) - 1);
+        QCOMPARE(shown(), QString(300, u'W'));
+        QTest::qWait(50);
+        QCOMPARE(m_w->size(), size);
+        QVERIFY(c<QLabel>(u"lblDrink"_s)->width() < m_w->width());
+    }
+
+    // A stock saved while a stock view is shown brings the list up to date at once.
+    void stockViewFollowsTheSavedStock()
+    {
+        QVERIFY(open());
+        act(u"mnuView_SearchDrinksAvailableWithCurrentStock"_s)->trigger();
+        QCOMPARE(m_w->drinkListEntries(), (QStringList{u"MARTINI"_s, u"SUNRISE FIZZ"_s}));
+        whileModal([&] { act(u"mnuEditStock"_s)->trigger(); }, [](QWidget* modal) {
+            auto* stock = child<QListWidget>(modal, "lstStock");
+            stock->setCurrentItem(stock->findItems(u"Gin"_s, Qt::MatchExactly).value(0));
+            child<QPushButton>(modal, "cmdRemove")->click();
+            child<QPushButton>(modal, "cmdSave")->click();
+        });
+        QCOMPARE(m_w->drinkListEntries(), QStringList{u"SUNRISE FIZZ"_s});
     }
 
     void printEntriesFollowTheQueue()

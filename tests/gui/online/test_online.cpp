@@ -160,7 +160,7 @@ private Q_SLOTS:
         if (closeAt == u"two") {
             QTRY_COMPARE_WITH_TIMEOUT(service.count(u"/QZ/two.xml"_s), 1, Patience);
             QCOMPARE(cell(*w, 1, 0), u"Downloading drink file"_s);
-            QCOMPARE(strayFiles(m_data->path()), (QStringList{u"drinkUpdates.xml"_s, u"one"_s}));
+            QCOMPARE(strayFiles(m_data->path()), QStringList()); // downloads wait in a folder of the run
             w->close();
         }
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() || !w->isVisible(), Patience);

@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 
-.PHONY: all deps configure build test run clean crashtest fuzz fuzz-run bench
+.PHONY: all deps configure build test run clean crashtest fuzz fuzz-run bench install package
 
 all: build
 
@@ -29,6 +29,15 @@ bench: configure
 	nice -n 5 ./$(BUILD_DIR)/bench/tumblerix-bench --data $(BUILD_DIR)/bench-data --out bench/RESULTS.md \
 	  --program $(BUILD_DIR)/src/tumblerix \
 	  --command "make bench$(if $(BENCH_ARGS), BENCH_ARGS='$(BENCH_ARGS)')" $(BENCH_ARGS)
+
+# Installs under PREFIX (default /usr/local); DESTDIR stages it elsewhere.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD_DIR): tumblerix_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 run: build
 	./$(BUILD_DIR)/src/tumblerix $(ARGS)

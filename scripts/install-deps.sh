@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   fonts-dejavu-core
   poppler-utils
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

@@ -50,7 +50,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     nameApplication();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(QIcon(GlassPictures::logoPath()));
+    // The desktop's menu entry and task bar match the window to the installed entry; the icon
+    // comes from the icon theme when installed, else from the program's own files.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tumblerix.Tumblerix"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.tumblerix.Tumblerix"),
+                                                 QIcon(GlassPictures::logoPath())));
 
     // Files named on the command line (as the desktop passes them) are imported once the window is up.
     const QStringList args = QApplication::arguments();

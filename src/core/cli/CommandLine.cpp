@@ -8,6 +8,7 @@
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
 #include "core/store/Failure.h"
+#include "core/store/ProgramData.h"
 #include "core/store/RecipeRepository.h"
 #include "core/store/StarterData.h"
 
@@ -120,10 +121,15 @@ QJsonArray names(const QList<Planner::Drink>& drinks)
 
 int report(Context& c)
 {
+    c.out << "Data folder: " << c.folder.path << " (" << c.folder.reason << ")\n"
+          << "Program files: "
+          << (ProgramData::folder().isEmpty() ? QStringLiteral("not found (looked in %1)").arg(ProgramData::path(QString()))
+                                              : ProgramData::folder())
+          << "\n";
+    c.out.flush();
     const bool created = openDatabase(c.folder);
     const QString path = DataFolder::databasePath(c.folder.path);
-    c.out << "Data folder: " << c.folder.path << " (" << c.folder.reason << ")\n"
-          << "Recipe database: " << path << (created ? " (new, from the starter recipes)" : "") << "\n";
+    c.out << "Recipe database: " << path << (created ? " (new, from the starter recipes)" : "") << "\n";
     const std::pair<const char*, DBLib::Count> counts[] = {{"Drinks", DBLib::Count::Drinks},
                                                             {"Ingredients", DBLib::Count::Ingredients},
                                                             {"GlassTypes", DBLib::Count::GlassTypes},

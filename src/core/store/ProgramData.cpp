@@ -39,7 +39,7 @@ QString folder()
 {
     if (!chosen().isEmpty())
         return chosen();
-    QStringList candidates{qEnvironmentVariable("TUMBLERIX_DATA_DIR"), besideExecutable()};
+    QStringList candidates{qEnvironmentVariable("TUMBLERIX_SHARE_DIR"), besideExecutable()};
     candidates += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("tumblerix"),
                                             QStandardPaths::LocateDirectory);
     for (const QString& candidate : std::as_const(candidates)) {

@@ -8,7 +8,7 @@
 // ../share/tumblerix.
 namespace ProgramData {
 
-// The folder holding them, found in this order: one set with setFolder, $TUMBLERIX_DATA_DIR,
+// The folder holding them, found in this order: one set with setFolder, $TUMBLERIX_SHARE_DIR,
 // ../share/tumblerix from the executable, then tumblerix under the XDG data folders
 // ($XDG_DATA_HOME, $XDG_DATA_DIRS). Empty when none holds the starter data.
 QString folder();

@@ -1,9 +1,10 @@
 #include "FuzzChecks.h"
 
 #include "ExchangeService.h"
-#include "core/slideshow/PictureList.h"
 #include "core/exchange/DrinkSubmission.h"
 #include "core/exchange/ExchangeDocument.h"
+#include "core/formats/RecipeFiles.h"
+#include "core/slideshow/PictureList.h"
 #include "core/store/Lib.h"
 
 #include <QSet>
@@ -299,6 +300,77 @@ QString pictureList(const QByteArray& bytes)
             .arg(again.size())
             .arg(quoted(plain.value(0)));
     return {};
+}
+
+namespace {
+
+// A reader's promises on what it read, then the records it accepted written in the same format and
+// read again: the same drinks, glasses, directions and lines.
+QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QByteArray&),
+                   QByteArray (*write)(const QList<DBLib::Drink>&))
+{
+    const Formats::ParsedFile parsed = read(bytes);
+    if (!parsed.error.isEmpty())
+        return parsed.records.isEmpty() ? QString() : QStringLiteral("a refused file also gave records");
+    if (parsed.records.isEmpty())
+        return QStringLiteral("a file without records was not refused");
+    QList<DBLib::Drink> accepted;
+    for (const Formats::Record& record : parsed.records) {
+        if (record.position.isEmpty())
+            return QStringLiteral("a record without a position");
+        if (!record.refusal.isEmpty())
+            continue;
+        const DBLib::DrinkEntry& e = record.entry;
+        if (e.name.trimmed().isEmpty() || e.lines.isEmpty())
+            return QStringLiteral("%1 was accepted without a name or a line").arg(record.position);
+        DBLib::Drink drink;
+        drink.name = e.name;
+        drink.glassName = e.glass;
+        drink.description = e.description;
+        for (const DBLib::DrinkEntry::Line& line : e.lines) {
+            if (line.ingredient.trimmed().isEmpty())
+                return QStringLiteral("%1 has a line without an ingredient").arg(record.position);
+            DBLib::RecipeLine out;
+            out.amount = line.amount;
+            out.ingredient = line.ingredient;
+            out.nonAlcoholic = line.nonAlcoholic;
+            out.strength = line.strength;
+            drink.lines.append(out);
+        }
+        accepted.append(drink);
+    }
+    if (accepted.isEmpty())
+        return {};
+    const Formats::ParsedFile again = read(write(accepted));
+    if (!again.error.isEmpty() || again.records.size() != accepted.size())
+        return QStringLiteral("%1 drinks written, read back: %2").arg(accepted.size()).arg(again.error.isEmpty() ? QString::number(again.records.size()) : again.error);
+    for (qsizetype i = 0; i < accepted.size(); ++i) {
+        const DBLib::Drink& d = accepted.at(i);
+        const Formats::Record& r = again.records.at(i);
+        QStringList before, after;
+        for (const DBLib::RecipeLine& l : d.lines)
+            before << l.amount + u'|' + l.ingredient;
+        for (const DBLib::DrinkEntry::Line& l : r.entry.lines)
+            after << l.amount + u'|' + l.ingredient;
+        if (!r.refusal.isEmpty() || r.entry.name != d.name || r.entry.glass != d.glassName ||
+            r.entry.description != d.description || before != after)
+            return QStringLiteral("drink %1 (%2) changed on its way through a file: %3")
+                .arg(i + 1)
+                .arg(quoted(d.name), r.refusal.isEmpty() ? quoted(r.entry.name + u'/' + after.join(u';')) : r.refusal);
+    }
+    return {};
+}
+
+} // namespace
+
+QString recipeJson(const QByteArray& bytes)
+{
+    return recipeFile(bytes, Formats::ReadBarAssistantJson, Formats::WriteBarAssistantJson);
+}
+
+QString recipeCsv(const QByteArray& bytes)
+{
+    return recipeFile(bytes, Formats::ReadCsv, Formats::WriteCsv);
 }
 
 } // namespace FuzzChecks

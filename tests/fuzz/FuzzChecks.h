@@ -32,6 +32,12 @@ QString submissionBody(const QByteArray& bytes);
 // written one per line reads back the same.
 QString pictureList(const QByteArray& bytes);
 
+// Recipe files (Bar Assistant JSON, CSV): a refused file gives no records, an accepted record has a
+// name and lines with ingredients, and the accepted drinks written in the same format read back
+// the same.
+QString recipeJson(const QByteArray& bytes);
+QString recipeCsv(const QByteArray& bytes);
+
 // The targets by name, as the corpus and regression folders are named.
 using Check = QString (*)(const QByteArray&);
 struct Target
@@ -41,7 +47,8 @@ struct Target
 };
 inline constexpr Target Targets[] = {
     {"drink_document", drinkDocument},   {"update_index", updateIndex}, {"text_coding", textCoding},
-    {"submission_body", submissionBody}, {"picture_list", pictureList},
+    {"submission_body", submissionBody}, {"picture_list", pictureList},     {"recipe_json", recipeJson},
+    {"recipe_csv", recipeCsv},
 };
 
 } // namespace FuzzChecks

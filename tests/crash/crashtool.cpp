@@ -2,11 +2,16 @@
 // procedures while this process kills it with SIGKILL at pseudo-random moments, then checks that
 // what is left on disk is whole.
 //
-//   crashtool [--scenario import|edit|all] [--kills N] [--drinks N] [--seed S] [--short] [--keep DIR]
+//   crashtool [--scenario import|file|upgrade|edit|all] [--kills N] [--drinks N] [--seed S] [--short] [--keep DIR]
 //
 // Scenario "import": a fresh copy of a base database per kill; the child adds a drink document of
 // --drinks drinks (default 10,000) with AddNewRecordsToDatabase. Afterwards the database holds the
 // base alone or the base plus every new drink of the document, each equal to its source.
+// Scenario "file": the same, with the document imported as a recipe file (what File > Import
+// Recipes and `tumblerix import` do): the file is added whole or not at all.
+// Scenario "upgrade": a copy of the base as the first release wrote it (no strength table) per
+// kill; the child opens it, which upgrades it. Afterwards the file has the old layout or the new
+// one with every known strength, never a mix, and the recipes are the base's.
 // Scenario "edit": one copy of the base for the whole scenario; each child resumes where the last
 // one was killed and loops over ReplaceDrink, SaveCurrentStock and the stock view's recomputation.
 // Every drink name carries its number and version, from which its full content follows.
@@ -16,6 +21,7 @@
 
 #include "core/exchange/ExchangeDocument.h"
 #include "core/exchange/ExchangeRecords.h"
+#include "core/formats/Importer.h"
 #include "core/store/Catalogue.h"
 #include "core/store/DBLib.h"
 #include "core/store/DerivedFlags.h"
@@ -72,6 +78,10 @@ quint64 mix(quint64 x)
 // Ingredient names with the characters that SQL or markup would trip over.
 QString ingredientSeedName(int i)
 {
+    // A few names of the starter catalogue, whose strengths an upgrade fills in.
+    static const QStringList starter = {u"Gin"_s, u"Vodka"_s, u"Triple Sec"_s};
+    if (i >= 1 && i <= int(starter.size()))
+        return starter.at(i - 1);
     static const QStringList flavours = {QString(),       u" 'Aged'"_s,       u" \"Dry\""_s,     u" Crème"_s,
                                          u" № 7"_s,       u" 50% Abv"_s,      u" Under_Score"_s, u" Back\\Slash"_s,
                                          u" Semi;Colon"_s, u" -- Dash"_s,     u" <Tag>"_s,       u" & Co"_s,
@@ -517,6 +527,27 @@ int childImport(const QString& dbPath, const QString& docPath)
     return 0;
 }
 
+int childImportFile(const QString& dbPath, const QString& docPath)
+{
+    DBLib::OpenRecipeDatabase(dbPath);
+    say("ready\n");
+    const Formats::ImportSummary summary = Formats::Import({docPath});
+    if (summary.added() == 0)
+        throw std::runtime_error("nothing was imported: " + summary.text().toStdString());
+    DBLib::CloseRecipeDatabase();
+    say("done\n");
+    return 0;
+}
+
+int childUpgrade(const QString& dbPath)
+{
+    say("ready\n");
+    DBLib::OpenRecipeDatabase(dbPath);
+    DBLib::CloseRecipeDatabase();
+    say("done\n");
+    return 0;
+}
+
 int childEdit(const QString& dbPath, quint64 seed)
 {
     DBLib::OpenRecipeDatabase(dbPath);
@@ -640,8 +671,9 @@ bool report(const Options& o, const QString& what, int attempt, quint64 seed, co
     return r.killed;
 }
 
-bool importScenario(const Options& o, const Base& base, const QString& work)
+bool importScenario(const Options& o, const Base& base, const QString& work, bool asFile)
 {
+    const QString what = asFile ? u"file"_s : u"import"_s;
     const QList<Online::ExchangeDrink> drinks = importDrinks(o.drinks, o.seed, base.catalogue);
     const QString docPath = QDir(work).filePath(u"import.xml"_s);
     {
@@ -653,11 +685,11 @@ bool importScenario(const Options& o, const Base& base, const QString& work)
         QFile file(docPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(doc) != doc.size())
             throw std::runtime_error("cannot write the document");
-        out() << "import: document of " << drinks.size() << " drinks, " << doc.size() / 1024 << " KiB" << Qt::endl;
+        out() << what << ": document of " << drinks.size() << " drinks, " << doc.size() / 1024 << " KiB" << Qt::endl;
     }
     const ImportSource source = importSource(base, drinks);
     const QString dbPath = QDir(work).filePath(u"import.dat"_s);
-    const QStringList arguments = {u"--child"_s, u"import"_s, dbPath, docPath};
+    const QStringList arguments = {u"--child"_s, asFile ? u"importfile"_s : u"import"_s, dbPath, docPath};
     const auto check = [&](ImportState* state, const QString& path) {
         return checked([&](Sql::Connection& db, QStringList* p) { *state = checkImport(db, base, source, p); }, path);
     };
@@ -668,7 +700,7 @@ bool importScenario(const Options& o, const Base& base, const QString& work)
     ImportState state = ImportState::Broken;
     const QStringList wholeProblems = check(&state, dbPath);
     if (whole.exitCode != 0 || state != ImportState::After) {
-        out() << "import: the uninterrupted import did not give the full result (exit " << whole.exitCode << ")" << Qt::endl;
+        out() << what << ": the uninterrupted import did not give the full result (exit " << whole.exitCode << ")" << Qt::endl;
         printProblems(wholeProblems);
         return false;
     }
@@ -678,10 +710,10 @@ bool importScenario(const Options& o, const Base& base, const QString& work)
     Sql::Connection(half).exec(u"DELETE FROM DrinkInfo WHERE DrinkID = (SELECT MAX(ID) FROM Drinks); "
                                "DELETE FROM Drinks WHERE ID = (SELECT MAX(ID) FROM Drinks)"_s);
     if (check(&state, half).isEmpty()) {
-        out() << "import: the checks missed an import that stopped half way" << Qt::endl;
+        out() << what << ": the checks missed an import that stopped half way" << Qt::endl;
         return false;
     }
-    out() << "import: uninterrupted import of " << source.newDrinks.size() << " new drinks and "
+    out() << what << ": uninterrupted import of " << source.newDrinks.size() << " new drinks and "
           << source.novelties.size() << " new ingredients took " << whole.workMs << " ms" << Qt::endl;
 
     int run = 0, survived = 0, finishedFirst = 0, before = 0, after = 0;
@@ -695,7 +727,7 @@ bool importScenario(const Options& o, const Base& base, const QString& work)
         const RunResult r = runChild(arguments, delayMs);
         const QStringList problems = check(&state, dbPath);
         const bool nothing = state == ImportState::Before;
-        if (!report(o, u"import"_s, attempt, seed, r, nothing ? u"ok (nothing imported)"_s : u"ok (all imported)"_s,
+        if (!report(o, what, attempt, seed, r, nothing ? u"ok (nothing imported)"_s : u"ok (all imported)"_s,
                     problems, dbPath)) {
             ++finishedFirst;
             continue;
@@ -706,8 +738,78 @@ bool importScenario(const Options& o, const Base& base, const QString& work)
             ++(nothing ? before : after);
         }
     }
-    out() << "import: " << survived << " of " << run << " kills survived (" << before << " left the base untouched, "
+    out() << what << ": " << survived << " of " << run << " kills survived (" << before << " left the base untouched, "
           << after << " left the whole import; " << finishedFirst << " run(s) finished before the kill and were not counted)"
+          << Qt::endl;
+    return run >= o.kills && survived == run;
+}
+
+bool upgradeScenario(const Options& o, const Base& base, const QString& work)
+{
+    const QString old = QDir(work).filePath(u"first-release.dat"_s);
+    copyDatabase(base.path, old);
+    Sql::Connection(old).exec(u"DROP TABLE IngredientStrength"_s);
+    const QString dbPath = QDir(work).filePath(u"upgrade.dat"_s);
+    const QStringList arguments = {u"--child"_s, u"upgrade"_s, dbPath};
+    const ImportSource nothing = importSource(base, {});
+    const auto layout = [](Sql::Connection& db) {
+        if (!db.scalar(u"SELECT 1 FROM sqlite_schema WHERE name = 'IngredientStrength'"_s).isValid())
+            return u"old"_s;
+        QStringList rows;
+        Sql::Statement s(db, u"SELECT IngredientID, Abv FROM IngredientStrength ORDER BY IngredientID"_s);
+        while (s.step())
+            rows << s.text(0) + u'=' + s.text(1);
+        return rows.join(u' ');
+    };
+    QString upgraded; // the new layout, from an uninterrupted upgrade
+    const auto check = [&](QString* state, const QString& path) {
+        return checked([&](Sql::Connection& db, QStringList* p) {
+            if (checkImport(db, base, nothing, p) != ImportState::Before)
+                p->append(u"the recipes are not the base's"_s);
+            *state = layout(db);
+            if (*state != u"old"_s && *state != upgraded)
+                p->append(u"a layout between the two: "_s + state->left(200));
+        }, path);
+    };
+    const auto fresh = [&] {
+        copyDatabase(old, dbPath);
+        QFile::remove(dbPath + u".bak-1"_s);
+        QFile::remove(dbPath + u".bak-1.part"_s);
+    };
+    fresh();
+    const RunResult whole = runChild(arguments, 3600 * 1000);
+    Sql::Connection(dbPath).exec(u"PRAGMA wal_checkpoint"_s);
+    {
+        Sql::Connection db(dbPath);
+        upgraded = layout(db);
+    }
+    QString state;
+    if (whole.exitCode != 0 || upgraded == u"old"_s || upgraded.isEmpty() || !check(&state, dbPath).isEmpty()) {
+        out() << "upgrade: the uninterrupted upgrade did not give the new layout (exit " << whole.exitCode << ")" << Qt::endl;
+        return false;
+    }
+    out() << "upgrade: uninterrupted upgrade took " << whole.workMs << " ms" << Qt::endl;
+    int run = 0, survived = 0, finishedFirst = 0, before = 0, after = 0;
+    for (int attempt = 0; run < o.kills && attempt < o.kills * 5; ++attempt) {
+        const quint64 seed = mix(o.seed ^ mix((quint64(3) << 32) + quint64(attempt)));
+        const int delayMs = int(double(seed >> 8 & 0xFFFF) / 65536.0 * double(whole.workMs));
+        fresh();
+        const RunResult r = runChild(arguments, delayMs);
+        const QStringList problems = check(&state, dbPath);
+        const bool oldLayout = state == u"old"_s;
+        if (!report(o, u"upgrade"_s, attempt, seed, r, oldLayout ? u"ok (old layout)"_s : u"ok (new layout)"_s,
+                    problems, dbPath)) {
+            ++finishedFirst;
+            continue;
+        }
+        ++run;
+        if (problems.isEmpty()) {
+            ++survived;
+            ++(oldLayout ? before : after);
+        }
+    }
+    out() << "upgrade: " << survived << " of " << run << " kills survived (" << before << " left the old layout, "
+          << after << " the new one; " << finishedFirst << " run(s) finished before the kill and were not counted)"
           << Qt::endl;
     return run >= o.kills && survived == run;
 }
@@ -788,7 +890,7 @@ bool selfTest(const Base& base, const QString& work)
 
 int usage()
 {
-    QTextStream(stderr) << "usage: crashtool [--scenario import|edit|all] [--kills N] [--drinks N] [--seed S] "
+    QTextStream(stderr) << "usage: crashtool [--scenario import|file|upgrade|edit|all] [--kills N] [--drinks N] [--seed S] "
                            "[--short] [--keep DIR]\n";
     return 2;
 }
@@ -804,6 +906,10 @@ int main(int argc, char* argv[])
         if (args.value(0) == u"--child"_s) {
             if (args.size() == 4 && args.at(1) == u"import"_s)
                 return childImport(args.at(2), args.at(3));
+            if (args.size() == 4 && args.at(1) == u"importfile"_s)
+                return childImportFile(args.at(2), args.at(3));
+            if (args.size() == 3 && args.at(1) == u"upgrade"_s)
+                return childUpgrade(args.at(2));
             if (args.size() == 4 && args.at(1) == u"edit"_s)
                 return childEdit(args.at(2), args.at(3).toULongLong());
             return usage();
@@ -818,7 +924,7 @@ int main(int argc, char* argv[])
                 o.drinks = 2000;
                 continue;
             }
-            if (a == u"--scenario"_s && QStringList({u"import"_s, u"edit"_s, u"all"_s}).contains(value))
+            if (a == u"--scenario"_s && QStringList({u"import"_s, u"file"_s, u"upgrade"_s, u"edit"_s, u"all"_s}).contains(value))
                 o.scenario = value;
             else if (a == u"--kills"_s && value.toInt() > 0)
                 o.kills = value.toInt();
@@ -846,7 +952,11 @@ int main(int argc, char* argv[])
         QElapsedTimer clock;
         clock.start();
         if (o.scenario == u"import"_s || o.scenario == u"all"_s)
-            ok = importScenario(o, base, work.path()) && ok;
+            ok = importScenario(o, base, work.path(), false) && ok;
+        if (o.scenario == u"file"_s || o.scenario == u"all"_s)
+            ok = importScenario(o, base, work.path(), true) && ok;
+        if (o.scenario == u"upgrade"_s || o.scenario == u"all"_s)
+            ok = upgradeScenario(o, base, work.path()) && ok;
         if (o.scenario == u"edit"_s || o.scenario == u"all"_s)
             ok = editScenario(o, base, work.path()) && ok;
         out() << "crashtool: " << (ok ? "PASSED" : "FAILED") << " in " << clock.elapsed() / 1000 << " s" << Qt::endl;

@@ -362,6 +362,57 @@ private Q_SLOTS:
         QCOMPARE(refusal([] { Sql::Connection(u"/nonexistent/x.dat"_s); }), u"The file /nonexistent/x.dat does not exist."_s);
     }
 
+    // A database of the first release (no strength table) is upgraded once, in one transaction,
+    // after a copy of it is kept beside it. When the copy or the upgrade fails, the file stays as
+    // it was and the error says so.
+    void upgradeOfAFirstReleaseDatabase_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("upgrades") << QString();
+        QTest::newRow("the copy cannot be kept") << u"copy"_s;
+        QTest::newRow("the new table cannot be made") << u"table"_s;
+    }
+    void upgradeOfAFirstReleaseDatabase()
+    {
+        QFETCH(QString, obstacle);
+        const QString path = m_folder->databasePath();
+        const QString copy = path + u".bak-1"_s;
+        ExecuteSql(u"UPDATE Ingredients SET Ingredient = 'Gin' WHERE ID = 1"_s);
+        ExecuteSql(u"DROP TABLE IngredientStrength"_s);
+        if (obstacle == u"table"_s)
+            ExecuteSql(u"CREATE VIEW IngredientStrength AS SELECT 1 AS x"_s);
+        if (obstacle == u"copy"_s)
+            QVERIFY(QDir().mkpath(copy + u"/in-the-way"_s));
+        const QStringList before = dump();
+        CloseRecipeDatabase();
+        const QByteArray original = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        const QString failure = refusal([&] { OpenRecipeDatabase(path); });
+        if (!obstacle.isEmpty()) {
+            QVERIFY2(!failure.isEmpty(), qPrintable(obstacle));
+            QVERIFY(!IsOpen());
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), original);
+            QVERIFY(!QFileInfo::exists(copy + u".part"_s));
+            return;
+        }
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        // The known strengths are filled in; the copy is the first-release file.
+        QCOMPARE(rows(u"SELECT Abv FROM IngredientStrength WHERE IngredientID = 1"_s), QStringList{u"40.0"_s});
+        Sql::Connection kept(copy);
+        QVERIFY(!kept.scalar(u"SELECT 1 FROM sqlite_schema WHERE name = 'IngredientStrength'"_s).isValid());
+        QCOMPARE(kept.scalar(u"SELECT COUNT(*) FROM Ingredients"_s), Database().scalar(u"SELECT COUNT(*) FROM Ingredients"_s));
+        // Once only: the next opening keeps the copy as it is.
+        const QDateTime copied = QFileInfo(copy).lastModified();
+        CloseRecipeDatabase();
+        OpenRecipeDatabase(path);
+        QCOMPARE(QFileInfo(copy).lastModified(), copied);
+        QCOMPARE(dump(), before); // the recipes themselves are untouched
+    }
+
     void failingStatementReportsItsExtendedCode_data()
     {
         QTest::addColumn<QString>("sql");

@@ -315,6 +315,7 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
     if (parsed.records.isEmpty())
         return QStringLiteral("a file without records was not refused");
     QList<DBLib::Drink> accepted;
+    QSet<QString> names; // an import adds the first drink of a name; a stored drink's name is unique
     for (const Formats::Record& record : parsed.records) {
         if (record.position.isEmpty())
             return QStringLiteral("a record without a position");
@@ -323,6 +324,9 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
         const DBLib::DrinkEntry& e = record.entry;
         if (e.name.trimmed().isEmpty() || e.lines.isEmpty())
             return QStringLiteral("%1 was accepted without a name or a line").arg(record.position);
+        if (names.contains(DBLib::StoredDrinkName(e.name)))
+            continue;
+        names.insert(DBLib::StoredDrinkName(e.name));
         DBLib::Drink drink;
         drink.name = e.name;
         drink.glassName = e.glass;

@@ -10,7 +10,7 @@ build="$(cd "${1:?build folder}" && pwd)"
 seconds="${2:-60}"
 shift 2 || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(drink_document update_index text_coding submission_body picture_list)
+[ ${#targets[@]} -gt 0 ] || targets=(drink_document update_index text_coding submission_body picture_list recipe_json recipe_csv)
 
 status=0
 for t in "${targets[@]}"; do
@@ -26,6 +26,8 @@ for t in "${targets[@]}"; do
     drink_document|update_index|submission_body) opts+=(-dict="$here/xml.dict" -max_len=16384) ;;
     picture_list) opts+=(-dict="$here/xml.dict" -max_len=8192) ;;
     text_coding) opts+=(-max_len=4096) ;;
+    recipe_json) opts+=(-dict="$here/json.dict" -max_len=16384) ;;
+    recipe_csv) opts+=(-dict="$here/csv.dict" -max_len=16384) ;;
   esac
   start=$(date +%s)
   nice -n 10 "$exe" "${opts[@]}" "$work" "$here/corpus/$t" > "$log" 2>&1

@@ -483,6 +483,131 @@ QJsonObject measureSize(qint64 n, const QString& dataDir, int reps, int importSl
     return r;
 }
 
+// ---- What the user waits for: the real program driven through its menus -----------------------
+
+QString fmt(double ms);
+
+// The steps each run takes (TUMBLERIX_DRIVE) and the rows of the table, by the label each logged
+// line gets: a view's name, with "stale" when the steps marked it out of date just before.
+const char* const PerceivedSteps = "stale,stock,all,stock,stale,nonalcoholic,stock-nonalcoholic,favorites,all,"
+                                   "type:MAR,clear,type:SIN";
+const char* const PerceivedRows[][2] = {
+    {"startup", "start-up (main() to the full list painted)"},
+    {"stock stale", "\"Search Drinks Available With Current Stock\", stale"},
+    {"all", "\"Show All Drinks\" again"},
+    {"stock", "stock view, cache valid"},
+    {"nonalcoholic stale", "\"Search All Non-Alcoholic Drinks\", stale"},
+    {"stock-nonalcoholic", "non-alcoholic stock view (after the non-alcoholic one)"},
+    {"favorites", "favourites"},
+    {"all again", "\"Show All Drinks\" after the other views"},
+    {"key", "a typed letter in the search box (median per run; rows: letters typed)"},
+};
+
+struct PerceivedResult
+{
+    QMap<QString, std::vector<double>> ms; // by label, every run's figures
+    QMap<QString, qint64> rows;
+    double peakMiB = 0;
+    QString problem;
+};
+
+PerceivedResult measurePerceived(const QString& program, const QString& database, const QString& dataDir, qint64 n,
+                                 int reps)
+{
+    PerceivedResult result;
+    const QString folder = QDir(dataDir).filePath(QStringLiteral("perceived-%1").arg(n));
+    QDir().mkpath(folder);
+    const QString target = QDir(folder).filePath(QStringLiteral("Tumblerix.dat"));
+    copyDatabase(database, target);
+    QTemporaryDir config;
+    const QString log = QDir(config.path()).filePath(QStringLiteral("timings.jsonl"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.*=false"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("TUMBLERIX_TIMINGS"), log);
+    env.insert(QStringLiteral("TUMBLERIX_DRIVE"), QString::fromLatin1(PerceivedSteps));
+    env.remove(QStringLiteral("TUMBLERIX_DATA_DIR"));
+    // One run first: it writes the first-start preferences and warms the file cache.
+    for (int i = -1; i < reps; ++i) {
+        QFile::remove(log);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, {QStringLiteral("--data-dir"), folder});
+        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+            p.kill();
+            p.waitForFinished();
+            result.problem = QStringLiteral("%1 did not finish the steps (exit %2)").arg(program).arg(p.exitCode());
+            return result;
+        }
+        struct rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        result.peakMiB = std::max(result.peakMiB, double(usage.ru_maxrss) / 1024.0);
+        if (i < 0)
+            continue;
+        QFile f(log);
+        if (!f.open(QIODevice::ReadOnly)) {
+            result.problem = QStringLiteral("%1 wrote no timings").arg(program);
+            return result;
+        }
+        // The lines other than keystrokes come in the order of the steps.
+        static const char* const order[] = {"startup", "stock stale", "all", "stock", "nonalcoholic stale",
+                                            "stock-nonalcoholic", "favorites", "all again"};
+        size_t next = 0;
+        std::vector<double> keys;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            const QString what = o.value(QStringLiteral("what")).toString();
+            if (what.isEmpty())
+                continue;
+            if (what == QLatin1String("key")) {
+                keys.push_back(o.value(QStringLiteral("ms")).toDouble());
+                continue;
+            }
+            if (next >= std::size(order))
+                break;
+            const QString label = QString::fromLatin1(order[next++]);
+            result.ms[label].push_back(o.value(QStringLiteral("ms")).toDouble());
+            result.rows[label] = qint64(o.value(QStringLiteral("rows")).toDouble());
+        }
+        if (!keys.empty())
+            result.rows[QStringLiteral("key")] = qint64(keys.size());
+        if (!keys.empty())
+            result.ms[QStringLiteral("key")].push_back(median(keys));
+    }
+    removeDatabase(target);
+    return result;
+}
+
+QString perceivedTable(const QMap<qint64, PerceivedResult>& results)
+{
+    QString md = QStringLiteral("| operation |");
+    QString rule = QStringLiteral("|---|");
+    for (auto it = results.cbegin(); it != results.cend(); ++it) {
+        md += QStringLiteral(" %1 drinks | rows |").arg(it.key());
+        rule += QStringLiteral("---:|---:|");
+    }
+    md += QLatin1Char('\n') + rule + QLatin1Char('\n');
+    for (const auto& [key, text] : PerceivedRows) {
+        md += QStringLiteral("| %1 |").arg(QString::fromUtf8(text));
+        for (auto it = results.cbegin(); it != results.cend(); ++it) {
+            const std::vector<double> v = it.value().ms.value(QString::fromLatin1(key));
+            md += v.empty() ? QStringLiteral(" – | – |")
+                            : QStringLiteral(" %1 | %2 |").arg(fmt(median(v))).arg(it.value().rows.value(QString::fromLatin1(key), -1));
+        }
+        md += QLatin1Char('\n');
+    }
+    md += QStringLiteral("| peak resident memory of the program |");
+    for (auto it = results.cbegin(); it != results.cend(); ++it)
+        md += QStringLiteral(" %1 MiB | |").arg(it.value().peakMiB, 0, 'f', 0);
+    md += QLatin1Char('\n');
+    for (auto it = results.cbegin(); it != results.cend(); ++it) {
+        if (!it.value().problem.isEmpty())
+            md += QStringLiteral("\n%1 drinks: %2\n").arg(it.key()).arg(it.value().problem);
+    }
+    return md;
+}
+
 // ---- Start-up of the real program ---------------------------------------------------------------
 
 struct StartupResult
@@ -626,6 +751,10 @@ const RowSpec rowSpecs[] = {
     {"7", "Import of 10,000 drinks (read, parse, add)", "import.ours", "import.naive", nullptr, "added"},
 };
 
+// How the store-level figures grow with the collection: time and memory per drink at each size, so
+// a change in growth shows, not only one in the constant.
+QString growthTable(const QMap<qint64, QJsonObject>& results, const QMap<qint64, PerceivedResult>& perceived);
+
 QString sizeTable(qint64 n, const QJsonObject& r)
 {
     QString t;
@@ -704,6 +833,56 @@ QString readFirstLine(const QString& path, const QString& key)
     return {};
 }
 
+QString growthTable(const QMap<qint64, QJsonObject>& results, const QMap<qint64, PerceivedResult>& perceived)
+{
+    QList<qint64> sizes = results.keys();
+    for (const qint64 n : perceived.keys())
+        if (!sizes.contains(n))
+            sizes.append(n);
+    std::sort(sizes.begin(), sizes.end());
+    QString md = QStringLiteral("| per drink |");
+    QString rule = QStringLiteral("|---|");
+    for (const qint64 n : sizes) {
+        md += QStringLiteral(" %1 |").arg(n);
+        rule += QStringLiteral("---:|");
+    }
+    md += QLatin1Char('\n') + rule + QLatin1Char('\n');
+    const auto row = [&](const QString& name, const std::function<double(qint64)>& value, const char* unit) {
+        md += QStringLiteral("| %1 |").arg(name);
+        for (const qint64 n : sizes) {
+            const double v = value(n);
+            md += v < 0 ? QStringLiteral(" – |") : QStringLiteral(" %1 %2 |").arg(v, 0, 'f', 3).arg(QLatin1String(unit));
+        }
+        md += QLatin1Char('\n');
+    };
+    const auto store = [&](const char* key) {
+        return [&results, key](qint64 n) {
+            return results.contains(n) ? msOf(results.value(n), key) * 1000.0 / double(n) : -1.0;
+        };
+    };
+    const auto window = [&](const char* key) {
+        return [&perceived, key](qint64 n) {
+            const std::vector<double> v = perceived.value(n).ms.value(QString::fromLatin1(key));
+            return v.empty() ? -1.0 : median(v) * 1000.0 / double(n);
+        };
+    };
+    row(QStringLiteral("all-drinks view, store"), store("all.ours"), "µs");
+    row(QStringLiteral("stock view, stale, store"), store("stockStale.ours"), "µs");
+    row(QStringLiteral("non-alcoholic view, stale, store"), store("naStale.ours"), "µs");
+    row(QStringLiteral("find by description, store"), store("find.ours"), "µs");
+    row(QStringLiteral("start-up, window"), window("startup"), "µs");
+    row(QStringLiteral("stock view, stale, window"), window("stock stale"), "µs");
+    row(QStringLiteral("all drinks again, window"), window("all"), "µs");
+    row(QStringLiteral("non-alcoholic view, stale, window"), window("nonalcoholic stale"), "µs");
+    row(QStringLiteral("peak memory, store runner"), [&](qint64 n) {
+        return results.contains(n) ? results.value(n).value(QStringLiteral("rss.ours")).toDouble() * 1024.0 / double(n) : -1.0;
+    }, "KiB");
+    row(QStringLiteral("peak memory, program"), [&](qint64 n) {
+        return perceived.contains(n) ? perceived.value(n).peakMiB * 1024.0 / double(n) : -1.0;
+    }, "KiB");
+    return md;
+}
+
 QString machine(const QString& dataDir)
 {
     const qint64 memKb = readFirstLine(QStringLiteral("/proc/meminfo"), QStringLiteral("MemTotal")).split(QLatin1Char(' ')).value(0).toLongLong();
@@ -754,10 +933,14 @@ int main(int argc, char* argv[])
                                             QStringLiteral("Generate the databases and documents, then stop."));
     const QCommandLineOption oursOnlyOption(QStringLiteral("ours-only"),
                                             QStringLiteral("Skip the baselines (quick runs while profiling)."));
+    const QCommandLineOption perceivedOption(QStringLiteral("perceived-sizes"),
+                                             QStringLiteral("Drink counts for the real program driven through its views "
+                                                            "(needs --program; empty: none)."),
+                                             QStringLiteral("list"), QStringLiteral("100000,1000000"));
     const QCommandLineOption measureOption(QStringLiteral("measure"), QStringLiteral("(internal) Measure one size."),
                                            QStringLiteral("n"));
     parser.addOptions({sizesOption, repsOption, dataOption, outOption, programOption, sliceOption,
-                       commandOption, generateOption, oursOnlyOption, measureOption});
+                       commandOption, generateOption, oursOnlyOption, perceivedOption, measureOption});
     parser.process(app);
 
     const QString dataDir = QDir(parser.isSet(dataOption) ? parser.value(dataOption)
@@ -782,15 +965,27 @@ int main(int argc, char* argv[])
             return 2;
         }
 
+        QList<qint64> perceivedSizes;
+        for (const QString& s : parser.value(perceivedOption).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            perceivedSizes.append(s.trimmed().toLongLong());
+        const QString program = parser.value(programOption);
+        if (program.isEmpty() || !QFileInfo(program).isExecutable())
+            perceivedSizes.clear();
+        QList<qint64> generated = sizes;
+        for (const qint64 n : perceivedSizes)
+            if (!generated.contains(n))
+                generated.append(n);
+
         // Databases and documents are generated once and reused; their names carry the generator version.
-        for (const qint64 n : sizes) {
+        QStringList generationNotes;
+        for (const qint64 n : generated) {
             Bench::Options options;
             options.drinks = n;
             const QString db = databaseFile(dataDir, n);
             if (!QFileInfo::exists(db)) {
                 const auto start = Clock::now();
                 const Bench::Summary s = Bench::GenerateDatabase(db, options);
-                note(QStringLiteral("generated %1: %2 drinks, %3 recipe lines, %4 ingredients (%5 in stock, %6 "
+                generationNotes << QStringLiteral("generated %1: %2 drinks, %3 recipe lines, %4 ingredients (%5 in stock, %6 "
                                     "non-alcoholic), %7 favourites, %8 names outside ASCII, in %9")
                          .arg(QDir(dataDir).relativeFilePath(db))
                          .arg(s.drinks)
@@ -801,6 +996,7 @@ int main(int argc, char* argv[])
                          .arg(s.favorites)
                          .arg(s.nonAsciiNames)
                          .arg(fmt(msSince(start))));
+                note(generationNotes.last());
             }
             const QString doc = importFile(dataDir, n, ImportCount);
             const QString part = importFile(dataDir, n, slice);
@@ -842,7 +1038,6 @@ int main(int argc, char* argv[])
         // Start-up of the real program on the largest database.
         const qint64 largest = sizes.last();
         StartupResult startup;
-        const QString program = parser.value(programOption);
         if (!program.isEmpty() && QFileInfo(program).isExecutable() && hasExitHook(program)) {
             note(QStringLiteral("start-up of %1 on %2 drinks").arg(program).arg(largest));
             startup = measureStartup(program, QStringLiteral("the tumblerix executable"), databaseFile(dataDir, largest),
@@ -866,6 +1061,25 @@ int main(int argc, char* argv[])
             startupText = QStringLiteral("Start-up not measured: %1.\n").arg(startup.problem);
         }
         out() << QLatin1Char('\n') << startupText << Qt::flush;
+
+        QMap<qint64, PerceivedResult> perceived;
+        for (const qint64 n : perceivedSizes) {
+            note(QStringLiteral("%1 driven through its views on %2 drinks").arg(program).arg(n));
+            perceived.insert(n, measurePerceived(program, databaseFile(dataDir, n), dataDir, n, reps));
+        }
+        QString perceivedText;
+        if (!perceived.isEmpty()) {
+            perceivedText = QStringLiteral("The tumblerix executable (QT_QPA_PLATFORM=offscreen) started on a copy of the "
+                                           "generated database and driven by TUMBLERIX_DRIVE=\"%1\"; each figure is "
+                                           "the time from the menu command (or main()) to the list painted, as "
+                                           "TUMBLERIX_TIMINGS logs it, median of %2 runs after one unmeasured run.\n\n")
+                                .arg(QString::fromLatin1(PerceivedSteps))
+                                .arg(reps) +
+                            perceivedTable(perceived);
+            out() << QLatin1Char('\n') << perceivedText << Qt::flush;
+        }
+        const QString growthText = growthTable(results, perceived);
+        out() << QLatin1Char('\n') << growthText << Qt::flush;
 
         QString targetsText;
         if (results.contains(100000)) {
@@ -906,6 +1120,12 @@ int main(int argc, char* argv[])
             for (auto it = results.cbegin(); it != results.cend(); ++it)
                 md += QStringLiteral("\n## %1 drinks\n\n").arg(it.key()) + sizeTable(it.key(), it.value());
             md += QStringLiteral("\n## Start-up\n\n") + startupText;
+            if (!perceivedText.isEmpty())
+                md += QStringLiteral("\n## As the user sees it\n\n") + perceivedText;
+            md += QStringLiteral("\n## Growth\n\n") + growthText;
+            if (!generationNotes.isEmpty())
+                md += QStringLiteral("\n## Databases generated in this run\n\n- ") + generationNotes.join(QStringLiteral("\n- ")) +
+                      QLatin1Char('\n');
             md += targetsText;
             QFile f(parser.value(outOption));
             if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(md.toUtf8()) < 0) {

@@ -3,6 +3,7 @@
 #include "gui/common/MessageBox.h"
 #include "gui/main/GlassPictures.h"
 #include "gui/main/StartupTiming.h"
+#include "gui/main/ViewTimings.h"
 #include "gui/main/frmMain.h"
 #include "gui/main/frmSplash.h"
 
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     // Start-up measured from outside (make bench): report the first painted list and quit.
     if (StartupTiming::requested())
         StartupTiming::exitAfterFirstPaint(&window, sinceStart);
+    ViewTimings::install(&window, sinceStart);
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, files] { window.ImportRecipes(files); });

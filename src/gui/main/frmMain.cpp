@@ -804,6 +804,7 @@ void frmMain::runView(int view, bool outputToSplashScreen)
 {
     if (isBusy())
         return; // a list operation is already running; its end refills the list
+    Q_EMIT viewStarting(view);
     QElapsedTimer elapsed;
     elapsed.start();
     DisableMainMenus();
@@ -823,9 +824,16 @@ void frmMain::runView(int view, bool outputToSplashScreen)
     const auto setMaximum = [bar](qint64 rows, int extra) {
         bar->setMaximum(int(qMin<qint64>(rows + extra, std::numeric_limits<int>::max())));
     };
-    const auto step = [bar](qint64 rowsRead) {
+    // Progress is drawn only for work long enough to be seen, and the window is kept alive at
+    // most every 50 ms: a short view never stops for events, a long one is not slowed by them.
+    qint64 lastEvents = 0;
+    const auto step = [bar, &elapsed, &lastEvents](qint64 rowsRead) {
         bar->setValue(int(qMin<qint64>(rowsRead, bar->maximum())));
-        QCoreApplication::processEvents();
+        const qint64 now = elapsed.elapsed();
+        if (now >= 300 && now - lastEvents >= 50) {
+            lastEvents = now;
+            QCoreApplication::processEvents();
+        }
     };
 
     QStringList names;

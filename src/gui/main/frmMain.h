@@ -85,7 +85,8 @@ public:
     QString selectedEntryText() const;
 
 Q_SIGNALS:
-    // Emitted after the list was refilled.
+    // Emitted when a view starts to fill the list, and after the list was refilled.
+    void viewStarting(int view);
     void drinksLoaded();
 
 protected:

@@ -995,7 +995,7 @@ int main(int argc, char* argv[])
                          .arg(s.nonAlcoholic)
                          .arg(s.favorites)
                          .arg(s.nonAsciiNames)
-                         .arg(fmt(msSince(start))));
+                         .arg(fmt(msSince(start)));
                 note(generationNotes.last());
             }
             const QString doc = importFile(dataDir, n, ImportCount);

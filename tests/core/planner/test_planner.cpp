@@ -166,6 +166,10 @@ private Q_SLOTS:
         addTestDrink(QStringLiteral("Lemon Ale"), {{"1 oz", "Lemon Juice"}, {"3 oz", "Ginger Ale"}});
         QVERIFY(DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock));
         QVERIFY(DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON ALE")));
+        // A drink without lines can be made from nothing: it is in no stock view.
+        addTestDrink(QStringLiteral("Bare Tumbler"), {});
+        QVERIFY(!DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("BARE TUMBLER")));
+        QVERIFY(!DBLib::NonAlcoholicDrinksAvailableWithCurrentStock().names.contains(QStringLiteral("BARE TUMBLER")));
         DBLib::SetCountSubstitutesAsStock(false);
         QVERIFY(!DBLib::DrinksAvailableWithCurrentStock().names.contains(QStringLiteral("LEMON ALE")));
     }

@@ -2,7 +2,7 @@
 PRESET ?= default
 BUILD_DIR := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 
-.PHONY: all deps configure build test run clean crashtest fuzz fuzz-run bench install package
+.PHONY: all deps configure build test test-core run clean crashtest fuzz fuzz-run bench install package
 
 all: build
 
@@ -17,6 +17,11 @@ build: configure
 
 test: build
 	ctest --preset $(PRESET)
+
+# The tests without windows only, with their libraries (for the sanitizer preset: make PRESET=asan test-core).
+test-core: configure
+	cmake --build --preset $(PRESET) --target core_tests
+	ctest --preset $(PRESET) -L core
 
 # Kills a writing child 100 times per scenario and checks the database after each kill.
 crashtest: build

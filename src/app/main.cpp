@@ -1,4 +1,5 @@
 #include "core/cli/CommandLine.h"
+#include "core/store/DBLib.h"
 #include "core/store/DataFolder.h"
 #include "gui/common/MessageBox.h"
 #include "gui/main/GlassPictures.h"
@@ -92,5 +93,7 @@ int main(int argc, char* argv[])
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, files] { window.ImportRecipes(files); });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    DBLib::CloseRecipeDatabase(); // a clean close: the next start may skip the full check
+    return status;
 }

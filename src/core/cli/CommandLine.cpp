@@ -139,6 +139,22 @@ int report(Context& c)
     return Success;
 }
 
+int check(Context& c, Arguments& a)
+{
+    if (!a.empty())
+        throw UsageError{QStringLiteral("check takes no argument \"%1\".").arg(a.first())};
+    openDatabase(c.folder);
+    const QStringList problems = DBLib::CheckRecipeDatabase();
+    if (problems.isEmpty()) {
+        c.out << "The recipe database " << DataFolder::databasePath(c.folder.path) << " is intact." << Qt::endl;
+        return Success;
+    }
+    c.err << "The recipe database " << DataFolder::databasePath(c.folder.path) << " is damaged:" << Qt::endl;
+    for (const QString& problem : problems)
+        c.err << "  " << problem << Qt::endl;
+    return Failure;
+}
+
 int list(Context& c, Arguments& a)
 {
     QString view = QStringLiteral("all");
@@ -460,6 +476,7 @@ QString HelpText()
         "                   (folders are searched for .json, .csv and .xml files)\n"
         "  export [--format json|csv|xml] [--drink NAME]... [--output FILE]\n"
         "                   write the named drinks (all without --drink) to FILE or standard output\n"
+        "  check            read the whole recipe database and report any damage\n"
         "\n"
         "Exit status: 0 on success, 1 on a failure, 2 on bad usage.\n");
 }
@@ -492,6 +509,16 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
     }
     Context c{out, err, DataFolder::choose(global, QCoreApplication::applicationDirPath())};
+    // A command that opened the database closes it cleanly, so the next start may skip its check.
+    struct Closer
+    {
+        bool wasOpen = DBLib::IsOpen();
+        ~Closer()
+        {
+            if (!wasOpen && DBLib::IsOpen())
+                DBLib::CloseRecipeDatabase();
+        }
+    } closer;
     try {
         if (global.contains(QStringLiteral("--report")) && rest.isEmpty())
             return report(c);
@@ -513,6 +540,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return importFiles(c, a);
         if (command == QLatin1String("export"))
             return exportFiles(c, a);
+        if (command == QLatin1String("check"))
+            return check(c, a);
         err << "Unknown command " << command << ". See tumblerix --help." << Qt::endl;
         return BadUsage;
     } catch (const UsageError& e) {

@@ -15,11 +15,18 @@
 namespace DBLib {
 
 // Opens the recipe database file and keeps it as the process's open database. The file must exist
-// and be a recipe database; it is never replaced or changed when it is not.
+// and be a recipe database; it is never replaced or changed when it is not. Every page is checked
+// first unless this program closed the file cleanly and nothing has changed it since (same size,
+// modification time and inode, no journal left): after a crash, or when another program wrote to
+// it, the whole file is read.
 void OpenRecipeDatabase(const QString& path);
 // Creates a new, empty recipe database at path (the file must not exist) and opens it.
 void CreateRecipeDatabase(const QString& path);
+// Closes the open database; a clean close is remembered, so the next opening can skip the check.
 void CloseRecipeDatabase();
+// The full check on demand: every page, index and constraint of the open database. Empty when all
+// is well, else up to 20 problems as the engine words them.
+QStringList CheckRecipeDatabase();
 bool IsOpen();
 // The file of the open database; throws Sql::Error when none is open.
 QString DatabasePath();

@@ -24,6 +24,8 @@ inline const QString NeverAsk = QStringLiteral("neverAsk");
 inline const QString LastUpdate = QStringLiteral("lastUpdate");
 // The documents of the "lastUpdate" day that run took: "day|stem,stem".
 inline const QString LastUpdateFiles = QStringLiteral("lastUpdateFiles");
+// The recipe database as the program left it at its last clean close (path, size, time, inode).
+inline const QString LastCleanClose = QStringLiteral("lastCleanClose");
 // Added later: grams of ethanol in a standard drink ("14", "8" or "10"), the unit shown first
 // ("ml" or "oz"), and whether substitutes count as stock ("1" or "0").
 inline const QString StandardDrinkGrams = QStringLiteral("standardDrinkGrams");

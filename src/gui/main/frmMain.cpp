@@ -826,11 +826,11 @@ void frmMain::runView(int view, bool outputToSplashScreen)
     };
     // Progress is drawn only for work long enough to be seen, and the window is kept alive at
     // most every 50 ms: a short view never stops for events, a long one is not slowed by them.
-    qint64 lastEvents = 0;
-    const auto step = [bar, &elapsed, &lastEvents](qint64 rowsRead) {
+    qint64 lastEvents = -m_eventInterval;
+    const auto step = [this, bar, &elapsed, &lastEvents](qint64 rowsRead) {
         bar->setValue(int(qMin<qint64>(rowsRead, bar->maximum())));
         const qint64 now = elapsed.elapsed();
-        if (now >= 300 && now - lastEvents >= 50) {
+        if (now >= m_eventDelay && now - lastEvents >= m_eventInterval) {
             lastEvents = now;
             QCoreApplication::processEvents();
         }

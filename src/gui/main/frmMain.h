@@ -84,6 +84,14 @@ public:
     // The text of the selected list entry, empty when nothing is selected.
     QString selectedEntryText() const;
 
+    // While a view fills the list, events are handled from delayMs on, at most every intervalMs
+    // (300 and 50: short work is not slowed by painting progress nobody sees).
+    void setEventPacing(int delayMs, int intervalMs)
+    {
+        m_eventDelay = delayMs;
+        m_eventInterval = intervalMs;
+    }
+
 Q_SIGNALS:
     // Emitted when a view starts to fill the list, and after the list was refilled.
     void viewStarting(int view);
@@ -140,6 +148,8 @@ private:
     int m_glassType = 0;
     QString m_drinkCountText;
     QStringList m_entries;
+    int m_eventDelay = 300;
+    int m_eventInterval = 50;
     // Set while the list itself moves its selection (removing an entry); the display must not follow.
     bool m_listChanging = false;
     bool m_importCancelled = false;

@@ -53,6 +53,10 @@ class TestCli : public QObject
         const int status = CommandLine::Run(arguments, o, e);
         o.flush();
         e.flush();
+        // The command closed the database it opened; the test reads what it left.
+        const QString database = QDir(m_dir->path()).filePath(QStringLiteral("Tumblerix.dat"));
+        if (!DBLib::IsOpen() && QFileInfo::exists(database))
+            DBLib::OpenRecipeDatabase(database);
         return {status, out, err};
     }
 

@@ -24,6 +24,9 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace DBLib;
 using namespace Qt::StringLiterals;
 
@@ -411,6 +414,51 @@ private Q_SLOTS:
         OpenRecipeDatabase(path);
         QCOMPARE(QFileInfo(copy).lastModified(), copied);
         QCOMPARE(dump(), before); // the recipes themselves are untouched
+    }
+
+    // Every page is read at opening unless the file is exactly as a clean close left it. Damage
+    // written by another program (the file changed) or left by a crash (no clean close) is found;
+    // damage that leaves the file looking untouched is found by the full check on demand.
+    void openingChecksWhatItCannotVouchFor_data()
+    {
+        QTest::addColumn<bool>("cleanClose");
+        QTest::addColumn<bool>("lookUntouched");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("written by another program after a clean close") << true << false << true;
+        QTest::newRow("damaged while open, then a crash") << false << true << true;
+        QTest::newRow("damaged without a trace after a clean close") << true << true << false;
+    }
+    void openingChecksWhatItCannotVouchFor()
+    {
+        QFETCH(bool, cleanClose);
+        QFETCH(bool, lookUntouched);
+        QFETCH(bool, refused);
+        const QString path = m_folder->databasePath();
+        for (int i = 0; i < 40; ++i) // enough rows for a page in the middle of a table
+            addTestDrink(u"Filler %1"_s.arg(i), {{"1 oz", "Gin"}});
+        if (cleanClose) {
+            CloseRecipeDatabase();
+        } else {
+            ExecuteSql(u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
+            QFile::copy(path, path + u".crashed"_s); // the file as the crash left it, open
+            CloseRecipeDatabase();
+            QFile::remove(path);
+            QFile::rename(path + u".crashed"_s, path);
+        }
+        struct stat before{};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &before) == 0);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(3 * 4096) && file.write(QByteArray(4096, 0)) == 4096);
+        }
+        if (lookUntouched) {
+            const struct timespec times[2] = {before.st_atim, before.st_mtim};
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+        }
+        const QString failure = refusal([&] { OpenRecipeDatabase(path); });
+        QVERIFY2(failure.contains(u"is damaged"_s) == refused, qPrintable(failure));
+        if (!refused)
+            QVERIFY(!CheckRecipeDatabase().isEmpty());
     }
 
     void failingStatementReportsItsExtendedCode_data()

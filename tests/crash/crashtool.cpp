@@ -605,8 +605,11 @@ RunResult runChild(const QStringList& arguments, int delayMs)
     QByteArray said;
     QElapsedTimer clock;
     clock.start();
-    while (!said.contains("ready\n") && clock.elapsed() < 60000 && child.waitForReadyRead(1000))
+    // A loaded machine may take seconds to start the child; only an exit or a minute ends the wait.
+    while (!said.contains("ready\n") && clock.elapsed() < 60000 && child.state() != QProcess::NotRunning) {
+        child.waitForReadyRead(1000);
         said += child.readAllStandardOutput();
+    }
     if (!said.contains("ready\n"))
         throw std::runtime_error("the child never became ready");
     clock.restart();

@@ -27,59 +27,84 @@ class Bar
 public:
     Bar(const QList<DBLib::Ingredient>& catalogue, const Options& options) : m_options(options)
     {
+        m_known.reserve(size_t(catalogue.size()));
         for (const DBLib::Ingredient& i : catalogue) {
             Known k{i.name, i.inStock, i.nonAlcoholic, std::nullopt};
             if (i.hasSubstituteGroup)
                 k.group = Lib::SubstituteGroup(i.substitute);
-            m_known.insert(qint64(i.id), k);
+            const int dense = int(m_known.size());
+            m_known.push_back(k);
+            m_ids.push_back(qint64(i.id));
+            // Catalogue numbers are small: a direct table finds them without hashing.
+            if (i.id >= 0 && i.id < DirectLimit) {
+                if (size_t(i.id) >= m_direct.size())
+                    m_direct.resize(size_t(i.id) + 1, -1);
+                m_direct[size_t(i.id)] = dense;
+            } else {
+                m_far.insert(qint64(i.id), dense);
+            }
         }
         if (!options.substitutes)
             return;
-        for (auto it = m_known.cbegin(); it != m_known.cend(); ++it) {
-            if (it->group && it->inStock && (!options.nonAlcoholicOnly || it->nonAlcoholic))
-                m_stockedInGroup[*it->group].append(it->name);
+        for (const Known& k : m_known) {
+            if (k.group && k.inStock && (!options.nonAlcoholicOnly || k.nonAlcoholic))
+                m_stockedInGroup[*k.group].append(k.name);
         }
         for (QStringList& names : m_stockedInGroup)
             std::sort(names.begin(), names.end(), NameLess);
     }
 
+    // The ingredient's place in the catalogue (0 .. size()-1); -1 when the catalogue lacks it.
+    int denseOf(qint64 id) const
+    {
+        if (id >= 0 && id < qint64(m_direct.size()))
+            return m_direct[size_t(id)];
+        return m_far.value(id, -1);
+    }
+    int size() const { return int(m_known.size()); }
+    qint64 idAt(int dense) const { return m_ids[size_t(dense)]; }
+    const Known& at(int dense) const { return m_known[size_t(dense)]; }
     const Known* find(qint64 id) const
     {
-        const auto it = m_known.constFind(id);
-        return it == m_known.cend() ? nullptr : &*it;
+        const int dense = denseOf(id);
+        return dense < 0 ? nullptr : &m_known[size_t(dense)];
     }
     // The stocked ingredient that stands in for an ingredient not in stock; empty when none does.
     QString standIn(const Known& k) const
     {
         if (!m_options.substitutes || !k.group)
             return QString();
-        const QStringList stocked = m_stockedInGroup.value(*k.group);
-        return stocked.isEmpty() ? QString() : stocked.first();
+        const auto it = m_stockedInGroup.constFind(*k.group);
+        return it == m_stockedInGroup.cend() || it->isEmpty() ? QString() : it->first();
     }
     bool available(const Known& k) const { return k.inStock || !standIn(k).isEmpty(); }
-    // Buying `bought` makes `wanted` available: the same ingredient, or (with substitutes) another of
-    // its group.
-    bool covers(qint64 bought, qint64 wanted) const
+    // Buying `bought` makes `wanted` available (both as places in the catalogue): the same
+    // ingredient, or (with substitutes) another of its group.
+    bool covers(int bought, int wanted) const
     {
         if (bought == wanted)
             return true;
         if (!m_options.substitutes)
             return false;
-        const Known* b = find(bought);
-        const Known* w = find(wanted);
-        return b && w && b->group && b->group == w->group && (!m_options.nonAlcoholicOnly || b->nonAlcoholic);
+        const Known& b = at(bought);
+        const Known& w = at(wanted);
+        return b.group && b.group == w.group && (!m_options.nonAlcoholicOnly || b.nonAlcoholic);
     }
 
 private:
+    static constexpr qint64 DirectLimit = qint64(1) << 22;
     Options m_options;
-    QHash<qint64, Known> m_known;
+    std::vector<Known> m_known;
+    std::vector<qint64> m_ids;
+    std::vector<int> m_direct;
+    QHash<qint64, int> m_far;
     QHash<int, QStringList> m_stockedInGroup;
 };
 
 struct Candidate
 {
     qint64 drink;
-    std::vector<qint64> missing; // distinct
+    std::vector<int> missing; // distinct, as places in the catalogue
 };
 
 Ingredient ingredientOf(const Bar& bar, qint64 id)
@@ -99,49 +124,53 @@ bool drinkLess(const Drink& a, const Drink& b)
 QList<Purchase> shoppingSequence(const Bar& bar, std::vector<Candidate> candidates, int length)
 {
     QList<Purchase> sequence;
-    std::vector<qint64> bought;
+    std::vector<int> bought;
     int total = 0;
-    const auto coveredByBought = [&](qint64 wanted) {
-        return std::any_of(bought.begin(), bought.end(), [&](qint64 b) { return bar.covers(b, wanted); });
+    const auto coveredByBought = [&](int wanted) {
+        return std::any_of(bought.begin(), bought.end(), [&](int b) { return bar.covers(b, wanted); });
     };
+    // Counts per place in the catalogue, and the places counted this step.
+    std::vector<int> completes(size_t(bar.size()), 0);
+    std::vector<int> closer(size_t(bar.size()), 0);
+    std::vector<int> touched;
+    std::vector<int> remaining;
     for (int step = 0; step < length; ++step) {
-        QHash<qint64, int> completes;
-        QHash<qint64, int> closer;
+        for (const int t : touched)
+            completes[size_t(t)] = closer[size_t(t)] = 0;
+        touched.clear();
         for (const Candidate& c : candidates) {
-            std::vector<qint64> remaining;
-            for (const qint64 m : c.missing) {
+            remaining.clear();
+            for (const int m : c.missing) {
                 if (!coveredByBought(m))
                     remaining.push_back(m);
             }
             if (remaining.empty())
                 continue;
-            for (const qint64 option : remaining) {
-                ++closer[option];
-                if (std::all_of(remaining.begin(), remaining.end(), [&](qint64 r) { return bar.covers(option, r); }))
-                    ++completes[option];
+            for (const int option : remaining) {
+                if (closer[size_t(option)]++ == 0)
+                    touched.push_back(option);
+                if (remaining.size() == 1 ||
+                    std::all_of(remaining.begin(), remaining.end(), [&](int r) { return bar.covers(option, r); }))
+                    ++completes[size_t(option)];
             }
         }
-        std::optional<qint64> best;
-        int bestCompletes = 0;
-        int bestCloser = 0;
-        for (auto it = closer.cbegin(); it != closer.cend(); ++it) {
-            const int done = completes.value(it.key());
-            const bool better = !best || done > bestCompletes ||
-                                (done == bestCompletes && (it.value() > bestCloser ||
-                                                           (it.value() == bestCloser &&
-                                                            NameLess(ingredientOf(bar, it.key()).name,
-                                                                     ingredientOf(bar, *best).name))));
-            if (better) {
-                best = it.key();
-                bestCompletes = done;
-                bestCloser = it.value();
-            }
+        int best = -1;
+        for (const int option : touched) {
+            const int done = completes[size_t(option)];
+            const int near = closer[size_t(option)];
+            const bool better =
+                best < 0 || done > completes[size_t(best)] ||
+                (done == completes[size_t(best)] &&
+                 (near > closer[size_t(best)] ||
+                  (near == closer[size_t(best)] && NameLess(bar.at(option).name, bar.at(best).name))));
+            if (better)
+                best = option;
         }
-        if (!best)
+        if (best < 0)
             break;
-        bought.push_back(*best);
-        total += bestCompletes;
-        sequence.append({ingredientOf(bar, *best), bestCompletes, total});
+        bought.push_back(best);
+        total += completes[size_t(best)];
+        sequence.append({Ingredient{bar.idAt(best), bar.at(best).name}, completes[size_t(best)], total});
     }
     return sequence;
 }
@@ -166,17 +195,20 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
         if (lines.empty())
             return; // a drink without a recipe is never one bottle away
         Drink drink{id, QString(), {}};
-        std::vector<qint64> missing;
+        std::vector<int> missing;
         for (const qint64 ingredient : lines) {
-            const Known* k = bar.find(ingredient);
-            if (!k || (options.nonAlcoholicOnly && !k->nonAlcoholic))
-                return; // an ingredient the catalogue lacks cannot be bought; an alcoholic one is not wanted
-            if (!k->inStock) {
-                const QString standIn = bar.standIn(*k);
+            const int dense = bar.denseOf(ingredient);
+            if (dense < 0)
+                return; // an ingredient the catalogue lacks cannot be bought
+            const Known& k = bar.at(dense);
+            if (options.nonAlcoholicOnly && !k.nonAlcoholic)
+                return; // an alcoholic one is not wanted
+            if (!k.inStock) {
+                const QString standIn = bar.standIn(k);
                 if (!standIn.isEmpty())
-                    drink.standIns.append(standIn + QStringLiteral(" for ") + k->name);
-                else if (std::find(missing.begin(), missing.end(), ingredient) == missing.end())
-                    missing.push_back(ingredient);
+                    drink.standIns.append(standIn + QStringLiteral(" for ") + k.name);
+                else if (std::find(missing.begin(), missing.end(), dense) == missing.end())
+                    missing.push_back(dense);
             }
         }
         if (missing.empty()) {
@@ -190,10 +222,10 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
         drink.standIns.removeDuplicates();
         drink.name = index.nameOf(id);
         if (missing.size() == 1) {
-            oneMissing[missing[0]].append(drink);
+            oneMissing[bar.idAt(missing[0])].append(drink);
         } else {
-            std::pair<qint64, qint64> pair{missing[0], missing[1]};
-            if (NameLess(ingredientOf(bar, pair.second).name, ingredientOf(bar, pair.first).name))
+            std::pair<qint64, qint64> pair{bar.idAt(missing[0]), bar.idAt(missing[1])};
+            if (NameLess(bar.at(missing[1]).name, bar.at(missing[0]).name))
                 std::swap(pair.first, pair.second);
             twoMissing[pair].append(drink);
         }

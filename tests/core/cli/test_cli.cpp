@@ -216,6 +216,34 @@ private Q_SLOTS:
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardOutput().contains("plan [--substitutes]"));
     }
+
+    // Files named for the window open it (their import follows); an unknown option is refused.
+    void windowArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::newRow("a file") << L({"recipes.json"}) << 0;
+        QTest::newRow("data folder given with =") << L({"--data-dir=DIR", "recipes.csv"}) << 0;
+        QTest::newRow("unknown option") << L({"--colour", "recipes.json"}) << int(CommandLine::BadUsage);
+    }
+    void windowArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        arguments.replaceInStrings(QStringLiteral("DIR"), m_dir->path());
+        if (!arguments.first().startsWith(QStringLiteral("--data-dir=")))
+            arguments = QStringList{QStringLiteral("--data-dir"), m_dir->path()} + arguments;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TUMBLERIX_EXIT_AFTER_LOAD"), QStringLiteral("1")); // quit once the list is shown
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TUMBLERIX_EXECUTABLE), arguments);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), status);
+        QCOMPARE(p.readAllStandardOutput().contains("first paint"), status == 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)

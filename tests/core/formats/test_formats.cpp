@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace Formats;
 
 namespace {
@@ -142,6 +143,26 @@ private Q_SLOTS:
         QCOMPARE(drink->glassName, QStringLiteral("Coupette Glass"));
         QCOMPARE(drink->description, QStringLiteral("Shake, \"hard\"\nthen strain"));
         QCOMPARE(lines(QStringLiteral("SOUR")), (QStringList{QStringLiteral("2 oz|Gin"), QStringLiteral("3/4 oz|Lime Juice")}));
+    }
+
+    // The non_alcoholic column marks the ingredients an import creates; a value that is neither yes
+    // nor no refuses that drink.
+    void csvNonAlcoholicColumn()
+    {
+        const QStringList values{u"yes"_s, u"Y"_s, u"1"_s, u"TRUE"_s, u"no"_s, u"n"_s, u"0"_s, QString(), u"maybe"_s};
+        QByteArray csv = "drink,glass,directions,amount,ingredient,non_alcoholic\n";
+        for (qsizetype i = 0; i < values.size(); ++i)
+            csv += u"Drink %1,,,1 oz,Mixer %1,%2\n"_s.arg(i).arg(values.at(i)).toUtf8();
+        const ImportSummary s = Import({write(m_folder->file(u"marks.csv"_s), csv)});
+        QCOMPARE(s.added(), int(values.size()) - 1);
+        QCOMPARE(s.files.value(0).refused.size(), 1);
+        QVERIFY(s.files.value(0).refused.constFirst().startsWith(u"line 10"_s));
+        QStringList marked;
+        for (const DBLib::Ingredient& i : DBLib::IngredientCatalogue()) {
+            if (i.name.startsWith(u"Mixer"_s) && i.nonAlcoholic)
+                marked << i.name;
+        }
+        QCOMPARE(marked, (QStringList{u"Mixer 0"_s, u"Mixer 1"_s, u"Mixer 2"_s, u"Mixer 3"_s}));
     }
 
     void refusedFiles_data()

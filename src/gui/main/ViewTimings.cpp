@@ -97,18 +97,38 @@ private:
         if (!painted)
             line.insert(QStringLiteral("painted"), false);
         m_pending = {};
+        writeLine(line);
+        if (m_driving)
+            QTimer::singleShot(0, this, [this] { next(); });
+    }
+
+    void writeLine(const QJsonObject& line)
+    {
         if (m_log.isOpen()) {
             m_log.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
             m_log.flush();
         }
-        if (m_driving)
-            QTimer::singleShot(0, this, [this] { next(); });
+    }
+
+    // The process's peak resident memory so far (VmHWM), in KiB; 0 when unknown.
+    static qint64 peakResidentKiB()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return 0;
     }
 
     void next()
     {
         if (m_steps.isEmpty()) {
             m_driving = false;
+            writeLine(QJsonObject{{QStringLiteral("what"), QStringLiteral("memory")},
+                                  {QStringLiteral("peakKiB"), double(peakResidentKiB())}});
             QCoreApplication::quit();
             return;
         }

@@ -38,6 +38,7 @@
 #include "core/store/DBLib.h"
 #include "core/store/DataFolder.h"
 #include "core/store/DerivedFlags.h"
+#include "core/store/RecipeIndex.h"
 #include "core/store/Lib.h"
 #include "core/store/RecipeRepository.h"
 #include "core/store/ModuleRegistry.h"
@@ -1265,6 +1266,19 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtSearch && event->type() == QEvent::KeyRelease) {
         txtSearch_KeyUp();
         return false;
+    }
+    if (!m_indexPrepared && watched == lstDrinks->viewport() && event->type() == QEvent::Paint) {
+        // What the stock views and the planner read (every recipe's ingredients) is built right after
+        // the first paint, not before it and not in the user's first view command.
+        m_indexPrepared = true;
+        QTimer::singleShot(0, this, [] {
+            try {
+                if (DBLib::IsOpen())
+                    DBLib::RecipeIndex::current();
+            } catch (const std::exception&) {
+                // The first view that needs it reports the problem.
+            }
+        });
     }
     if (watched == lstDrinks->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);

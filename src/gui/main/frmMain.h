@@ -152,6 +152,7 @@ private:
     int m_eventInterval = 50;
     // Set while the list itself moves its selection (removing an entry); the display must not follow.
     bool m_listChanging = false;
+    bool m_indexPrepared = false; // the recipe index is built once the list has first painted
     bool m_importCancelled = false;
     std::optional<DBLib::Drink> m_recipe; // the drink shown
     int m_servings = 1;

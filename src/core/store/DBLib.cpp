@@ -169,7 +169,7 @@ void OpenRecipeDatabase(const QString& path)
         if (sqlite3_db_readonly(db->handle(), "main") == 1)
             throw Sql::Error(SQLITE_READONLY, QStringLiteral("opened for reading only"));
         Schema::verify(*db);
-        // Cost grows with the file (about a second at a million drinks): skipped when the file is
+        // Cost grows with the file (seconds at a million drinks): skipped when the file is
         // exactly as this program left it at a clean close. The mark is taken away while the
         // file is open, so a crash leaves none.
         const QString stamp = fileStamp(path);

@@ -1271,9 +1271,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         // What the stock views and the planner read (every recipe's ingredients) is built right after
         // the first paint, not before it and not in the user's first view command.
         m_indexPrepared = true;
-        QTimer::singleShot(0, this, [] {
+        QTimer::singleShot(0, this, [this] {
             try {
-                if (DBLib::IsOpen())
+                // Never inside a view's own work (it builds the index itself when it needs it).
+                if (!isBusy() && DBLib::IsOpen())
                     DBLib::RecipeIndex::current();
             } catch (const std::exception&) {
                 // The first view that needs it reports the problem.

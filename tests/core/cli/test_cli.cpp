@@ -114,6 +114,14 @@ private Q_SLOTS:
         QVERIFY(r.out.isEmpty());
     }
 
+    void checkOnDemand()
+    {
+        const Result r = run({QStringLiteral("check")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("is intact.")), qPrintable(r.out + r.err));
+        QCOMPARE(run({QStringLiteral("check"), QStringLiteral("now")}).status, CommandLine::BadUsage);
+    }
+
     void listAndShow()
     {
         Result r = run({QStringLiteral("list")});

@@ -7,6 +7,7 @@
 #include "gui/common/MessageBox.h"
 #include "gui/main/frmMain.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QFile>
 #include <QJsonArray>
@@ -111,18 +112,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("onlySelected");
-        QTest::newRow("only the selected drink") << int(QMessageBox::Yes) << true;
-        QTest::newRow("the whole list") << int(QMessageBox::No) << false;
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("only the selected drink") << int(QMessageBox::Yes) << true << QString();
+        QTest::newRow("the whole list") << int(QMessageBox::No) << false << QString();
+        QTest::newRow("a folder that is not there") << int(QMessageBox::Yes) << true << QStringLiteral("gone/");
     }
     void exportSelectedOrAll()
     {
         QFETCH(int, answer);
         QFETCH(bool, onlySelected);
+        QFETCH(QString, folder);
         m_main->selectDrinkNamed(QStringLiteral("MARGARITA"));
-        const QString path = m_folder->file(QStringLiteral("out"));
+        const QString path = m_folder->file(folder + QStringLiteral("out"));
         FileDialog::setNextFileName(path, QStringLiteral("Spreadsheet, CSV (*.csv)"));
+        MessageBox::clearHistory();
         MessageBox::setNextAnswer(MessageBox::Button(answer));
         m_main->findChild<QAction*>(QStringLiteral("mnuExport"))->trigger();
+        // A failure is said and nothing claims success; success says where the file went.
+        const QString status = m_main->findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"))->text();
+        QCOMPARE(MessageBox::history().size(), folder.isEmpty() ? 1 : 2);
+        QCOMPARE(status.contains(QStringLiteral("exported to")), folder.isEmpty());
+        if (!folder.isEmpty())
+            return;
         QFile f(path + QStringLiteral(".csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString csv = QString::fromUtf8(f.readAll());

@@ -7,12 +7,12 @@
 #include "gui/common/MessageBox.h"
 #include "gui/main/frmMain.h"
 
-#include <QLabel>
 #include <QAction>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>

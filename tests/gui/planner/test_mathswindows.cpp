@@ -67,6 +67,7 @@ private Q_SLOTS:
         m_main->selectDrinkNamed(QStringLiteral("MOJITO"));
         m_main->selectDrinkNamed(QStringLiteral("MARGARITA"));
         QCOMPARE(ingredientLines().first(), QStringLiteral("1 1/2 oz Tequila"));
+        QCOMPARE(mainControl<QLabel>(m_main, "Label3")->text(), QStringLiteral("Ingredients"));
     }
 
     void bloodAlcoholTakesTheSelectedDrink()

@@ -195,16 +195,6 @@ std::span<const qint64> RecipeIndex::ingredientsOf(qint64 drinkId) const
     return slot < 0 ? std::span<const qint64>() : ingredientsAt(size_t(slot));
 }
 
-std::vector<qint64> RecipeIndex::drinksUsing(qint64 ingredientId) const
-{
-    std::vector<qint64> drinks;
-    forEachDrink([&](qint64 id, std::span<const qint64> ingredients) {
-        if (std::find(ingredients.begin(), ingredients.end(), ingredientId) != ingredients.end())
-            drinks.push_back(id);
-    });
-    return drinks;
-}
-
 QString RecipeIndex::nameOf(qint64 drinkId) const
 {
     const qsizetype slot = slotOf(drinkId);

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-// Which ingredients each drink's recipe uses, and which drinks use each ingredient, in memory: the
+// Which ingredients each drink's recipe uses, in memory: the
 // questions asked of every drink at once (the derived flags, the bar planner) read it instead of
 // every recipe line. Built once from the open database and kept current by the store's own writes;
 // rebuilt when another program changed the file or a write of ours was rolled back.
@@ -53,8 +53,6 @@ public:
     // The ingredient IDs of a drink's recipe lines, one per line (an ingredient named twice appears
     // twice); empty for a drink without lines or one that does not exist.
     std::span<const qint64> ingredientsOf(qint64 drinkId) const;
-    // The drinks whose recipe uses the ingredient, each once, in ID order.
-    std::vector<qint64> drinksUsing(qint64 ingredientId) const;
     // The drink's name as stored (decoded); empty for an unknown drink.
     QString nameOf(qint64 drinkId) const;
     bool contains(qint64 drinkId) const { return slotOf(drinkId) >= 0; }

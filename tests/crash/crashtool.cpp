@@ -674,6 +674,41 @@ bool report(const Options& o, const QString& what, int attempt, quint64 seed, co
     return r.killed;
 }
 
+// Runs the child again and again from a fresh file, each run killed at the delay its seed gives,
+// until o.kills kills landed (runs that finished first are not counted). check() gives the problems
+// of the file left and whether it holds the state before the work (else the state after it). Says
+// the tally in words and returns whether every kill left a whole file.
+struct KillStates
+{
+    QString before, after; // "left the base untouched", ...
+};
+bool killRuns(const Options& o, const QString& what, quint64 stream, int attemptsPerKill, const QStringList& arguments,
+              const QString& dbPath, const std::function<void()>& fresh, const std::function<int(quint64)>& delayOf,
+              const std::function<QStringList(bool* before)>& check, const KillStates& says)
+{
+    int run = 0, survived = 0, finishedFirst = 0, before = 0, after = 0;
+    for (int attempt = 0; run < o.kills && attempt < o.kills * attemptsPerKill; ++attempt) {
+        const quint64 seed = mix(o.seed ^ mix((stream << 32) + quint64(attempt)));
+        fresh();
+        const RunResult r = runChild(arguments, delayOf(seed));
+        bool untouched = false;
+        const QStringList problems = check(&untouched);
+        if (!report(o, what, attempt, seed, r, u"ok ("_s + (untouched ? says.before : says.after) + u')', problems, dbPath)) {
+            ++finishedFirst;
+            continue;
+        }
+        ++run;
+        if (problems.isEmpty()) {
+            ++survived;
+            ++(untouched ? before : after);
+        }
+    }
+    out() << what << ": " << survived << " of " << run << " kills survived (" << before << " " << says.before << ", "
+          << after << " " << says.after << "; " << finishedFirst
+          << " run(s) finished before the kill and were not counted)" << Qt::endl;
+    return run >= o.kills && survived == run;
+}
+
 bool importScenario(const Options& o, const Base& base, const QString& work, bool asFile)
 {
     const QString what = asFile ? u"file"_s : u"import"_s;
@@ -719,32 +754,18 @@ bool importScenario(const Options& o, const Base& base, const QString& work, boo
     out() << what << ": uninterrupted import of " << source.newDrinks.size() << " new drinks and "
           << source.novelties.size() << " new ingredients took " << whole.workMs << " ms" << Qt::endl;
 
-    int run = 0, survived = 0, finishedFirst = 0, before = 0, after = 0;
-    for (int attempt = 0; run < o.kills && attempt < o.kills * 3; ++attempt) {
-        const quint64 seed = mix(o.seed ^ mix((quint64(1) << 32) + quint64(attempt)));
-        // Most kills anywhere in the work, some close to its end where the commit and the
-        // checkpoint run.
+    // Most kills anywhere in the work, some close to its end where the commit and the checkpoint run.
+    const auto delayOf = [&](quint64 seed) {
         const double at = double(seed >> 8 & 0xFFFF) / 65536.0;
-        const int delayMs = int((seed % 10 < 7 ? at : 0.85 + 0.2 * at) * double(whole.workMs));
-        copyDatabase(base.path, dbPath);
-        const RunResult r = runChild(arguments, delayMs);
-        const QStringList problems = check(&state, dbPath);
-        const bool nothing = state == ImportState::Before;
-        if (!report(o, what, attempt, seed, r, nothing ? u"ok (nothing imported)"_s : u"ok (all imported)"_s,
-                    problems, dbPath)) {
-            ++finishedFirst;
-            continue;
-        }
-        ++run;
-        if (problems.isEmpty()) {
-            ++survived;
-            ++(nothing ? before : after);
-        }
-    }
-    out() << what << ": " << survived << " of " << run << " kills survived (" << before << " left the base untouched, "
-          << after << " left the whole import; " << finishedFirst << " run(s) finished before the kill and were not counted)"
-          << Qt::endl;
-    return run >= o.kills && survived == run;
+        return int((seed % 10 < 7 ? at : 0.85 + 0.2 * at) * double(whole.workMs));
+    };
+    return killRuns(o, what, 1, 3, arguments, dbPath, [&] { copyDatabase(base.path, dbPath); }, delayOf,
+                    [&](bool* untouched) {
+                        const QStringList problems = check(&state, dbPath);
+                        *untouched = state == ImportState::Before;
+                        return problems;
+                    },
+                    {u"nothing imported"_s, u"all imported"_s});
 }
 
 bool upgradeScenario(const Options& o, const Base& base, const QString& work)
@@ -792,29 +813,14 @@ bool upgradeScenario(const Options& o, const Base& base, const QString& work)
         return false;
     }
     out() << "upgrade: uninterrupted upgrade took " << whole.workMs << " ms" << Qt::endl;
-    int run = 0, survived = 0, finishedFirst = 0, before = 0, after = 0;
-    for (int attempt = 0; run < o.kills && attempt < o.kills * 5; ++attempt) {
-        const quint64 seed = mix(o.seed ^ mix((quint64(3) << 32) + quint64(attempt)));
-        const int delayMs = int(double(seed >> 8 & 0xFFFF) / 65536.0 * double(whole.workMs));
-        fresh();
-        const RunResult r = runChild(arguments, delayMs);
-        const QStringList problems = check(&state, dbPath);
-        const bool oldLayout = state == u"old"_s;
-        if (!report(o, u"upgrade"_s, attempt, seed, r, oldLayout ? u"ok (old layout)"_s : u"ok (new layout)"_s,
-                    problems, dbPath)) {
-            ++finishedFirst;
-            continue;
-        }
-        ++run;
-        if (problems.isEmpty()) {
-            ++survived;
-            ++(oldLayout ? before : after);
-        }
-    }
-    out() << "upgrade: " << survived << " of " << run << " kills survived (" << before << " left the old layout, "
-          << after << " the new one; " << finishedFirst << " run(s) finished before the kill and were not counted)"
-          << Qt::endl;
-    return run >= o.kills && survived == run;
+    const auto delayOf = [&](quint64 seed) { return int(double(seed >> 8 & 0xFFFF) / 65536.0 * double(whole.workMs)); };
+    return killRuns(o, u"upgrade"_s, 3, 5, arguments, dbPath, fresh, delayOf,
+                    [&](bool* untouched) {
+                        const QStringList problems = check(&state, dbPath);
+                        *untouched = state == u"old"_s;
+                        return problems;
+                    },
+                    {u"old layout"_s, u"new layout"_s});
 }
 
 bool editScenario(const Options& o, const Base& base, const QString& work)

@@ -37,14 +37,18 @@ void setFolder(const QString& folder)
 
 QString folder()
 {
+    // Looked for once: every glass picture and help page asks for it.
     if (!chosen().isEmpty())
         return chosen();
+    static QString found;
+    if (!found.isEmpty())
+        return found;
     QStringList candidates{qEnvironmentVariable("TUMBLERIX_SHARE_DIR"), besideExecutable()};
     candidates += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("tumblerix"),
                                             QStandardPaths::LocateDirectory);
     for (const QString& candidate : std::as_const(candidates)) {
         if (holdsData(candidate))
-            return QDir(candidate).absolutePath();
+            return found = QDir(candidate).absolutePath();
     }
     return QString();
 }

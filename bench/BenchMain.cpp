@@ -536,7 +536,7 @@ QString fmt(double ms);
 // The steps each run takes (TUMBLERIX_DRIVE) and the rows of the table, by the label each logged
 // line gets: a view's name, with "stale" when the steps marked it out of date just before.
 const char* const PerceivedSteps = "stale,stock,all,stock,stale,nonalcoholic,stock-nonalcoholic,favorites,all,"
-                                   "type:MAR,clear,type:SIN";
+                                   "type:MAR,clear,type:SIN,planner";
 const char* const PerceivedRows[][2] = {
     {"startup", "start-up (main() to the full list painted)"},
     {"stock stale", "\"Search Drinks Available With Current Stock\", stale"},
@@ -547,6 +547,7 @@ const char* const PerceivedRows[][2] = {
     {"favorites", "favourites"},
     {"all again", "\"Show All Drinks\" after the other views"},
     {"key", "a typed letter in the search box (median per run; rows: letters typed)"},
+    {"planner", "opening the Bar Planner (menu command to its lists painted; rows: buy-next entries)"},
 };
 
 struct PerceivedResult
@@ -605,6 +606,12 @@ PerceivedResult measurePerceived(const QString& program, const QString& database
                 continue;
             if (what == QLatin1String("key")) {
                 keys.push_back(o.value(QStringLiteral("ms")).toDouble());
+                continue;
+            }
+            if (what == QLatin1String("window")) {
+                const QString label = o.value(QStringLiteral("view")).toString();
+                result.ms[label].push_back(o.value(QStringLiteral("ms")).toDouble());
+                result.rows[label] = qint64(o.value(QStringLiteral("rows")).toDouble());
                 continue;
             }
             if (what == QLatin1String("memory")) { // the program's own peak, written as it quits

@@ -6,7 +6,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <map>
 #include <optional>
 
 namespace Planner {
@@ -44,15 +43,28 @@ public:
                 m_far.insert(qint64(i.id), dense);
             }
         }
-        if (!options.substitutes)
-            return;
-        for (const Known& k : m_known) {
-            if (k.group && k.inStock && (!options.nonAlcoholicOnly || k.nonAlcoholic))
-                m_stockedInGroup[*k.group].append(k.name);
+        if (options.substitutes) {
+            for (const Known& k : m_known) {
+                if (k.group && k.inStock && (!options.nonAlcoholicOnly || k.nonAlcoholic))
+                    m_stockedInGroup[*k.group].append(k.name);
+            }
+            for (QStringList& names : m_stockedInGroup)
+                std::sort(names.begin(), names.end(), DBLib::NameLess);
         }
-        for (QStringList& names : m_stockedInGroup)
-            std::sort(names.begin(), names.end(), NameLess);
+        m_state.reserve(m_known.size());
+        for (const Known& k : m_known) {
+            quint8 state = k.nonAlcoholic ? NonAlcoholic : 0;
+            if (k.inStock)
+                state |= InStock;
+            else if (!standIn(k).isEmpty())
+                state |= StoodIn;
+            m_state.push_back(state);
+        }
     }
+
+    // What the walk over every recipe line asks of an ingredient, in one byte.
+    enum State : quint8 { InStock = 1, StoodIn = 2, NonAlcoholic = 4 };
+    quint8 stateAt(int dense) const { return m_state[size_t(dense)]; }
 
     // The ingredient's place in the catalogue (0 .. size()-1); -1 when the catalogue lacks it.
     int denseOf(qint64 id) const
@@ -95,166 +107,291 @@ private:
     static constexpr qint64 DirectLimit = qint64(1) << 22;
     Options m_options;
     std::vector<Known> m_known;
+    std::vector<quint8> m_state;
     std::vector<qint64> m_ids;
     std::vector<int> m_direct;
     QHash<qint64, int> m_far;
     QHash<int, QStringList> m_stockedInGroup;
 };
 
-struct Candidate
+// Buying `bought` covers these places in the catalogue: itself and, with substitutes, the others
+// of its group.
+std::vector<int> coveredBy(const Bar& bar, int bought)
 {
-    qint64 drink;
-    std::vector<int> missing; // distinct, as places in the catalogue
-};
-
-Ingredient ingredientOf(const Bar& bar, qint64 id)
-{
-    const Known* k = bar.find(id);
-    return {id, k ? k->name : QString()};
-}
-
-bool drinkLess(const Drink& a, const Drink& b)
-{
-    return NameLess(a.name, b.name);
+    std::vector<int> covered{bought};
+    for (int other = 0; other < bar.size(); ++other) {
+        if (other != bought && bar.covers(bought, other))
+            covered.push_back(other);
+    }
+    return covered;
 }
 
 // The greedy shopping sequence: each step takes the purchase that completes the most drinks
 // together with the purchases before it; when none completes one, the one that brings the most
-// drinks closer, so a pair that completes many drinks together rises.
-QList<Purchase> shoppingSequence(const Bar& bar, std::vector<Candidate> candidates, int length)
+// drinks closer, so a pair that completes many drinks together rises. Equal counts go by name.
+// `missing` holds each candidate drink's missing ingredients (places in the catalogue), the drink's
+// share being missing[offsets[c] .. offsets[c + 1]). The counts are kept per place and mended
+// after each purchase for the drinks it touches only.
+QList<Purchase> shoppingSequence(const Bar& bar, const std::vector<int>& rank, const std::vector<int>& missing,
+                                 const std::vector<quint32>& offsets, int length)
 {
-    QList<Purchase> sequence;
-    std::vector<int> bought;
-    int total = 0;
-    const auto coveredByBought = [&](int wanted) {
-        return std::any_of(bought.begin(), bought.end(), [&](int b) { return bar.covers(b, wanted); });
-    };
-    // Counts per place in the catalogue, and the places counted this step.
-    std::vector<int> completes(size_t(bar.size()), 0);
-    std::vector<int> closer(size_t(bar.size()), 0);
-    std::vector<int> touched;
-    std::vector<int> remaining;
-    for (int step = 0; step < length; ++step) {
-        for (const int t : touched)
-            completes[size_t(t)] = closer[size_t(t)] = 0;
-        touched.clear();
-        for (const Candidate& c : candidates) {
-            remaining.clear();
-            for (const int m : c.missing) {
-                if (!coveredByBought(m))
-                    remaining.push_back(m);
-            }
-            if (remaining.empty())
-                continue;
-            for (const int option : remaining) {
-                if (closer[size_t(option)]++ == 0)
-                    touched.push_back(option);
-                if (remaining.size() == 1 ||
-                    std::all_of(remaining.begin(), remaining.end(), [&](int r) { return bar.covers(option, r); }))
-                    ++completes[size_t(option)];
-            }
+    const size_t places = size_t(bar.size());
+    const size_t candidates = offsets.size() - 1;
+    // The candidates that miss each place: listed[listStart[p] .. listStart[p + 1]).
+    std::vector<quint32> listStart(places + 1, 0);
+    for (const int m : missing)
+        ++listStart[size_t(m) + 1];
+    for (size_t p = 0; p < places; ++p)
+        listStart[p + 1] += listStart[p];
+    std::vector<quint32> listed(missing.size());
+    {
+        std::vector<quint32> fill(listStart.begin(), listStart.end() - 1);
+        for (size_t c = 0; c < candidates; ++c) {
+            for (quint32 i = offsets[c]; i < offsets[c + 1]; ++i)
+                listed[fill[size_t(missing[i])]++] = quint32(c);
         }
+    }
+
+    std::vector<char> covered(places, 0);
+    // Per place: the open drinks a purchase of it would complete, and those it would bring closer.
+    std::vector<int> completes(places, 0);
+    std::vector<int> closer(places, 0);
+    std::vector<int> remaining;
+    const auto remainingOf = [&](size_t c) {
+        remaining.clear();
+        for (quint32 i = offsets[c]; i < offsets[c + 1]; ++i) {
+            if (!covered[size_t(missing[i])])
+                remaining.push_back(missing[i]);
+        }
+    };
+    const auto count = [&](int sign) {
+        for (const int option : remaining) {
+            closer[size_t(option)] += sign;
+            if (remaining.size() == 1 ||
+                std::all_of(remaining.begin(), remaining.end(), [&](int r) { return bar.covers(option, r); }))
+                completes[size_t(option)] += sign;
+        }
+    };
+    for (size_t c = 0; c < candidates; ++c) {
+        remainingOf(c);
+        count(+1);
+    }
+
+    QList<Purchase> sequence;
+    int total = 0;
+    std::vector<quint32> seen(candidates, 0);
+    std::vector<quint32> touched;
+    for (int step = 1; step <= length; ++step) {
         int best = -1;
-        for (const int option : touched) {
-            const int done = completes[size_t(option)];
-            const int near = closer[size_t(option)];
-            const bool better =
-                best < 0 || done > completes[size_t(best)] ||
-                (done == completes[size_t(best)] &&
-                 (near > closer[size_t(best)] ||
-                  (near == closer[size_t(best)] && NameLess(bar.at(option).name, bar.at(best).name))));
-            if (better)
-                best = option;
+        for (size_t p = 0; p < places; ++p) {
+            if (closer[p] == 0 || covered[p])
+                continue;
+            const size_t b = size_t(best);
+            if (best < 0 || (completes[p] != completes[b] ? completes[p] > completes[b]
+                             : closer[p] != closer[b]     ? closer[p] > closer[b]
+                                                          : rank[p] < rank[b]))
+                best = int(p);
         }
         if (best < 0)
             break;
-        bought.push_back(best);
         total += completes[size_t(best)];
         sequence.append({Ingredient{bar.idAt(best), bar.at(best).name}, completes[size_t(best)], total});
+
+        // Take the touched drinks' counts out, cover, and put back what they still miss.
+        touched.clear();
+        const std::vector<int> cover = coveredBy(bar, best);
+        for (const int p : cover) {
+            if (covered[size_t(p)])
+                continue;
+            for (quint32 i = listStart[size_t(p)]; i < listStart[size_t(p) + 1]; ++i) {
+                const quint32 c = listed[i];
+                if (seen[c] == quint32(step))
+                    continue;
+                seen[c] = quint32(step);
+                touched.push_back(c);
+                remainingOf(c);
+                count(-1);
+            }
+        }
+        for (const int p : cover)
+            covered[size_t(p)] = 1;
+        for (const quint32 c : touched) {
+            remainingOf(c);
+            count(+1);
+        }
     }
     return sequence;
 }
 
-} // namespace
-
-bool NameLess(const QString& a, const QString& b)
+// A drink one or two bottles away.
+struct Hit
 {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
+    int first;
+    int second; // -1 for one missing
+    quint32 place; // in name order
+    qint64 id;
+    const QString* name;
+    QStringList standIns;
+};
+
+} // namespace
 
 Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)
 {
     const Bar bar(catalogue, options);
     Analysis analysis;
-    std::map<qint64, QList<Drink>> oneMissing;
-    std::map<std::pair<qint64, qint64>, QList<Drink>> twoMissing;
-    std::vector<Candidate> candidates;
+    const size_t places = size_t(bar.size());
 
-    index.forEachDrink([&](qint64 id, std::span<const qint64> lines) {
+    // Each place's position among the catalogue's names: names are compared once, here.
+    std::vector<int> rank(places);
+    {
+        std::vector<int> byName(places);
+        for (size_t p = 0; p < places; ++p)
+            byName[p] = int(p);
+        std::vector<QString> folded(places);
+        for (size_t p = 0; p < places; ++p)
+            folded[p] = bar.at(int(p)).name.toCaseFolded();
+        std::sort(byName.begin(), byName.end(), [&](int a, int b) {
+            const int c = folded[size_t(a)].compare(folded[size_t(b)]);
+            if (c != 0)
+                return c < 0;
+            const int exact = bar.at(a).name.compare(bar.at(b).name);
+            return exact != 0 ? exact < 0 : bar.idAt(a) < bar.idAt(b);
+        });
+        for (size_t r = 0; r < places; ++r)
+            rank[size_t(byName[r])] = int(r);
+    }
+
+    // One walk over the drinks; each hit keeps the drink's place in name order for the groups.
+    const size_t tracked = size_t(std::max(2, options.sequenceLength));
+    std::vector<Hit> hits;
+    std::vector<int> candidateMissing;
+    std::vector<quint32> candidateOffsets{0};
+    std::vector<int> missing;
+    missing.reserve(tracked + 1);
+    index.forEachDrinkWithName([&](qint64 id, quint32 place, const QString& name, std::span<const qint64> lines) {
         if (lines.empty())
             return; // a drink without a recipe is never one bottle away
-        Drink drink{id, QString(), {}};
-        std::vector<int> missing;
+        missing.clear();
+        bool substituted = false;
         for (const qint64 ingredient : lines) {
             const int dense = bar.denseOf(ingredient);
             if (dense < 0)
                 return; // an ingredient the catalogue lacks cannot be bought
-            const Known& k = bar.at(dense);
-            if (options.nonAlcoholicOnly && !k.nonAlcoholic)
+            const quint8 state = bar.stateAt(dense);
+            if (options.nonAlcoholicOnly && !(state & Bar::NonAlcoholic))
                 return; // an alcoholic one is not wanted
-            if (!k.inStock) {
-                const QString standIn = bar.standIn(k);
-                if (!standIn.isEmpty())
-                    drink.standIns.append(standIn + QStringLiteral(" for ") + k.name);
-                else if (std::find(missing.begin(), missing.end(), dense) == missing.end())
-                    missing.push_back(dense);
+            if (state & Bar::InStock)
+                continue;
+            if (state & Bar::StoodIn) {
+                substituted = true;
+            } else if (std::find(missing.begin(), missing.end(), dense) == missing.end()) {
+                missing.push_back(dense);
+                if (missing.size() > tracked)
+                    return; // too far away for any answer
             }
         }
         if (missing.empty()) {
             ++analysis.makeableNow;
             return;
         }
-        if (int(missing.size()) <= options.sequenceLength)
-            candidates.push_back({id, missing});
+        if (int(missing.size()) <= options.sequenceLength) {
+            candidateMissing.insert(candidateMissing.end(), missing.begin(), missing.end());
+            candidateOffsets.push_back(quint32(candidateMissing.size()));
+        }
         if (missing.size() > 2)
             return;
-        drink.standIns.removeDuplicates();
-        drink.name = index.nameOf(id);
-        if (missing.size() == 1) {
-            oneMissing[bar.idAt(missing[0])].append(drink);
-        } else {
-            std::pair<qint64, qint64> pair{bar.idAt(missing[0]), bar.idAt(missing[1])};
-            if (NameLess(bar.at(missing[1]).name, bar.at(missing[0]).name))
-                std::swap(pair.first, pair.second);
-            twoMissing[pair].append(drink);
+        Hit hit{missing[0], -1, place, id, &name, {}};
+        if (missing.size() == 2) {
+            hit.second = missing[1];
+            if (rank[size_t(hit.second)] < rank[size_t(hit.first)])
+                std::swap(hit.first, hit.second);
         }
+        if (substituted) {
+            for (const qint64 ingredient : lines) {
+                const Known& k = bar.at(bar.denseOf(ingredient));
+                if (!k.inStock) {
+                    const QString standIn = bar.standIn(k);
+                    if (!standIn.isEmpty())
+                        hit.standIns.append(standIn + QStringLiteral(" for ") + k.name);
+                }
+            }
+            hit.standIns.removeDuplicates();
+        }
+        hits.push_back(std::move(hit));
     });
 
-    for (auto& [ingredient, drinks] : oneMissing) {
-        std::sort(drinks.begin(), drinks.end(), drinkLess);
-        analysis.oneMissing.append({ingredientOf(bar, ingredient), drinks});
-        analysis.buyNext.append({ingredientOf(bar, ingredient), int(drinks.size())});
+    // Groups: by place (one missing) or pair of places (two missing), then drinks in name order.
+    // Each hit gets one number to sort by when the counts fit; a comparison of the parts otherwise.
+    std::vector<std::pair<quint64, quint32>> order(hits.size());
+    const bool packed = places < (size_t(1) << 21) && size_t(index.drinkCount()) < (size_t(1) << 21);
+    for (size_t i = 0; i < hits.size(); ++i) {
+        const Hit& h = hits[i];
+        const quint64 key = packed ? (quint64(h.second >= 0) << 63) | (quint64(rank[size_t(h.first)]) << 42) |
+                                         (quint64(h.second >= 0 ? rank[size_t(h.second)] : 0) << 21) | quint64(h.place)
+                                   : 0;
+        order[i] = {key, quint32(i)};
     }
-    for (auto& [pair, drinks] : twoMissing) {
-        std::sort(drinks.begin(), drinks.end(), drinkLess);
-        analysis.twoMissing.append({ingredientOf(bar, pair.first), ingredientOf(bar, pair.second), drinks});
+    if (packed) {
+        std::sort(order.begin(), order.end());
+    } else {
+        std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
+            const Hit& a = hits[x.second];
+            const Hit& b = hits[y.second];
+            const bool aOne = a.second < 0;
+            const bool bOne = b.second < 0;
+            if (aOne != bOne)
+                return aOne;
+            if (a.first != b.first)
+                return rank[size_t(a.first)] < rank[size_t(b.first)];
+            if (a.second != b.second)
+                return rank[size_t(a.second)] < rank[size_t(b.second)];
+            return a.place < b.place;
+        });
     }
-    std::sort(analysis.oneMissing.begin(), analysis.oneMissing.end(), [](const OneMissing& a, const OneMissing& b) {
-        return a.drinks.size() != b.drinks.size() ? a.drinks.size() > b.drinks.size()
-                                                  : NameLess(a.ingredient.name, b.ingredient.name);
-    });
-    std::sort(analysis.buyNext.begin(), analysis.buyNext.end(), [](const BuyNext& a, const BuyNext& b) {
-        return a.drinks != b.drinks ? a.drinks > b.drinks : NameLess(a.ingredient.name, b.ingredient.name);
-    });
-    std::sort(analysis.twoMissing.begin(), analysis.twoMissing.end(), [](const TwoMissing& a, const TwoMissing& b) {
-        if (a.drinks.size() != b.drinks.size())
-            return a.drinks.size() > b.drinks.size();
-        if (a.first.name != b.first.name)
-            return NameLess(a.first.name, b.first.name);
-        return NameLess(a.second.name, b.second.name);
-    });
-    analysis.sequence = shoppingSequence(bar, std::move(candidates), options.sequenceLength);
+    struct Run
+    {
+        size_t begin;
+        size_t end;
+    };
+    std::vector<Run> ones;
+    std::vector<Run> twos;
+    const auto hitAt = [&](size_t i) -> Hit& { return hits[order[i].second]; };
+    for (size_t i = 0; i < order.size();) {
+        const Hit& first = hitAt(i);
+        size_t j = i + 1;
+        while (j < order.size() && hitAt(j).first == first.first && hitAt(j).second == first.second)
+            ++j;
+        (first.second < 0 ? ones : twos).push_back({i, j});
+        i = j;
+    }
+    const auto bigger = [](const Run& a, const Run& b) { return a.end - a.begin > b.end - b.begin; };
+    // Most drinks first; equal sizes stay in name order.
+    std::stable_sort(ones.begin(), ones.end(), bigger);
+    std::stable_sort(twos.begin(), twos.end(), bigger);
+
+    const auto ingredientAt = [&](int place) { return Ingredient{bar.idAt(place), bar.at(place).name}; };
+    const auto drinksOf = [&](const Run& run) {
+        QList<Drink> drinks;
+        drinks.reserve(qsizetype(run.end - run.begin));
+        for (size_t i = run.begin; i < run.end; ++i) {
+            Hit& hit = hitAt(i);
+            drinks.append({hit.id, *hit.name, std::move(hit.standIns)});
+        }
+        return drinks;
+    };
+    analysis.oneMissing.reserve(qsizetype(ones.size()));
+    analysis.buyNext.reserve(qsizetype(ones.size()));
+    for (const Run& run : ones) {
+        const Ingredient ingredient = ingredientAt(hitAt(run.begin).first);
+        analysis.oneMissing.append({ingredient, drinksOf(run)});
+        analysis.buyNext.append({ingredient, int(run.end - run.begin)});
+    }
+    analysis.twoMissing.reserve(qsizetype(twos.size()));
+    for (const Run& run : twos)
+        analysis.twoMissing.append({ingredientAt(hitAt(run.begin).first), ingredientAt(hitAt(run.begin).second), drinksOf(run)});
+
+    analysis.sequence = shoppingSequence(bar, rank, candidateMissing, candidateOffsets, options.sequenceLength);
     return analysis;
 }
 

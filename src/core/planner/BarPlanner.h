@@ -79,7 +79,4 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
 // The same for the open database.
 Analysis Analyse(const Options& options);
 
-// Names compared the way lists show them: letter case aside, then exactly.
-bool NameLess(const QString& a, const QString& b);
-
 } // namespace Planner

@@ -164,6 +164,8 @@ bool RecipeIndex::add(qint64 drinkId, const QString& name, const std::vector<qin
             return false;
         --keep;
     }
+    if (m_byNameReady && keep < m_ids.size())
+        std::erase_if(m_byName, [keep](quint32 slot) { return slot >= keep; });
     m_ids.resize(keep);
     m_live.resize(keep);
     m_offsets.resize(keep + 1);
@@ -176,7 +178,83 @@ bool RecipeIndex::add(qint64 drinkId, const QString& name, const std::vector<qin
     m_offsets.push_back(quint32(m_lines.size()));
     m_names.append(name);
     ++m_liveCount;
+    if (m_byNameReady) {
+        const auto at = std::upper_bound(m_byName.begin(), m_byName.end(), name, [this](const QString& n, quint32 slot) {
+            return NameLess(n, m_names.at(qsizetype(slot)));
+        });
+        m_byName.insert(at, quint32(m_ids.size() - 1));
+        placeByName();
+    }
     return true;
+}
+
+void RecipeIndex::placeByName() const
+{
+    m_namePlaces.resize(m_byName.size());
+    for (size_t place = 0; place < m_byName.size(); ++place)
+        m_namePlaces[m_byName[place]] = quint32(place);
+}
+
+const std::vector<quint32>& RecipeIndex::namePlaces() const
+{
+    if (!m_byNameReady) {
+        // Each name folded once into one buffer, not at every comparison, and its first eight code
+        // units packed into a number that orders as they do: most comparisons end there.
+        std::vector<char16_t> text;
+        std::vector<quint32> starts(m_ids.size() + 1, 0);
+        std::vector<std::pair<quint64, quint32>> keyed(m_ids.size());
+        for (size_t slot = 0; slot < m_ids.size(); ++slot) {
+            const QString& name = m_names.at(qsizetype(slot));
+            const size_t from = text.size();
+            if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+                for (const QChar c : name) {
+                    const char16_t u = c.unicode();
+                    text.push_back(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u);
+                }
+            } else {
+                const QString f = name.toCaseFolded();
+                text.insert(text.end(), f.utf16(), f.utf16() + f.size());
+            }
+            starts[slot + 1] = quint32(text.size());
+            // Units 1..255 stand for code units 0..253 and 255 for all above; the key stops there,
+            // so a key that is smaller always means a name that is.
+            quint64 key = 0;
+            bool stopped = false;
+            for (size_t i = 0; i < 8; ++i) {
+                quint64 unit = 0;
+                if (!stopped && from + i < text.size()) {
+                    unit = std::min<quint64>(quint64(text[from + i]) + 1, 255);
+                    stopped = unit == 255;
+                }
+                key = (key << 8) | unit;
+            }
+            keyed[slot] = {key, quint32(slot)};
+        }
+        const auto foldedAt = [&](quint32 slot) {
+            return QStringView(text.data() + starts[slot], qsizetype(starts[slot + 1] - starts[slot]));
+        };
+        std::sort(keyed.begin(), keyed.end(), [&](const auto& x, const auto& y) {
+            if (x.first != y.first)
+                return x.first < y.first;
+            const int c = foldedAt(x.second).compare(foldedAt(y.second));
+            if (c != 0)
+                return c < 0;
+            const int exact = m_names.at(qsizetype(x.second)).compare(m_names.at(qsizetype(y.second)));
+            return exact != 0 ? exact < 0 : x.second < y.second;
+        });
+        m_byName.resize(keyed.size());
+        for (size_t place = 0; place < keyed.size(); ++place)
+            m_byName[place] = keyed[place].second;
+        placeByName();
+        m_byNameReady = true;
+    }
+    return m_namePlaces;
+}
+
+bool NameLess(const QString& a, const QString& b)
+{
+    const int c = a.toCaseFolded().compare(b.toCaseFolded());
+    return c != 0 ? c < 0 : a < b;
 }
 
 void RecipeIndex::remove(qint64 drinkId)
@@ -184,8 +262,8 @@ void RecipeIndex::remove(qint64 drinkId)
     const qsizetype slot = slotOf(drinkId);
     if (slot < 0)
         return;
+    // The name stays: the name order still holds the dead slot in its place.
     m_live[size_t(slot)] = false;
-    m_names[slot].clear();
     --m_liveCount;
 }
 
@@ -204,6 +282,7 @@ QString RecipeIndex::nameOf(qint64 drinkId) const
 qsizetype RecipeIndex::memoryUse() const
 {
     qsizetype bytes = qsizetype(m_ids.capacity() * sizeof(qint64) + m_live.capacity() / 8 +
+                                (m_byName.capacity() + m_namePlaces.capacity()) * sizeof(quint32) +
                                 m_offsets.capacity() * sizeof(quint32) + m_lines.capacity() * sizeof(qint64));
     for (const QString& name : m_names)
         bytes += qsizetype(sizeof(QString)) + name.capacity() * 2 + 16;

@@ -50,6 +50,17 @@ public:
                 f(m_ids[slot], ingredientsAt(slot));
         }
     }
+    // The same with each drink's name and its place in name order (0 for the first; letter case
+    // aside, then exactly, see NameLess). The order is worked out at the first call after the drinks
+    // changed, then kept.
+    template <typename F> void forEachDrinkWithName(F&& f) const
+    {
+        const std::vector<quint32>& places = namePlaces();
+        for (size_t slot = 0; slot < m_ids.size(); ++slot) {
+            if (m_live[slot])
+                f(m_ids[slot], places[slot], m_names.at(qsizetype(slot)), ingredientsAt(slot));
+        }
+    }
     // The ingredient IDs of a drink's recipe lines, one per line (an ingredient named twice appears
     // twice); empty for a drink without lines or one that does not exist.
     std::span<const qint64> ingredientsOf(qint64 drinkId) const;
@@ -62,6 +73,8 @@ public:
 
 private:
     void build();
+    const std::vector<quint32>& namePlaces() const;
+    void placeByName() const;
     // False when the change is not one this index can follow (then it must be rebuilt).
     bool add(qint64 drinkId, const QString& name, const std::vector<qint64>& ingredientIds);
     void remove(qint64 drinkId);
@@ -79,6 +92,14 @@ private:
     std::vector<qint64> m_lines;
     QStringList m_names;
     qsizetype m_liveCount = 0;
+    // Slots by name (dead ones included) and each slot's place in that order; worked out when
+    // first asked for (m_byNameReady).
+    mutable std::vector<quint32> m_byName;
+    mutable std::vector<quint32> m_namePlaces;
+    mutable bool m_byNameReady = false;
 };
+
+// Names compared the way the planner lists them: case folded, then exactly.
+bool NameLess(const QString& a, const QString& b);
 
 } // namespace DBLib

@@ -88,15 +88,16 @@ private:
         if (m_pending.first.isEmpty())
             return;
         QJsonObject line{{QStringLiteral("what"), m_pending.first},
-                         {QStringLiteral("rows"), m_list->model() ? m_list->model()->rowCount() : 0},
+                         {QStringLiteral("rows"), m_watched->model() ? m_watched->model()->rowCount() : 0},
                          {QStringLiteral("ms"), painted ? double(m_clock.nsecsElapsed()) / 1e6 : m_handledMs}};
-        if (m_pending.first == QLatin1String("view"))
+        if (m_pending.first == QLatin1String("view") || m_pending.first == QLatin1String("window"))
             line.insert(QStringLiteral("view"), m_pending.second);
         else if (m_pending.first == QLatin1String("key"))
             line.insert(QStringLiteral("text"), m_pending.second);
         if (!painted)
             line.insert(QStringLiteral("painted"), false);
         m_pending = {};
+        m_watched = m_list;
         writeLine(line);
         if (m_driving)
             QTimer::singleShot(0, this, [this] { next(); });
@@ -145,6 +146,18 @@ private:
                 action->trigger();
                 return; // the view's paint reports it and takes the next step
             }
+        } else if (step == QLatin1String("planner")) {
+            // From the menu command to the planner's first list painted.
+            if (auto* action = m_window->findChild<QAction*>(QStringLiteral("mnuBarPlanner"))) {
+                begin(QStringLiteral("window"), step);
+                action->trigger();
+                if (auto* list = m_window->findChild<QAbstractItemView*>(QStringLiteral("lstBuyNext"))) {
+                    m_watched = list;
+                    list->viewport()->installEventFilter(this);
+                    return;
+                }
+                m_pending = {};
+            }
         } else if (step == QLatin1String("stale")) {
             DBLib::InvalidateStockViews();
             DBLib::InvalidateNonAlcoholicViews();
@@ -172,6 +185,7 @@ private:
 
     frmMain* m_window;
     QAbstractItemView* m_list;
+    QAbstractItemView* m_watched = m_list; // the list whose paint ends the timing
     QLineEdit* m_search;
     QFile m_log;
     QStringList m_steps;

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <vector>
+
 namespace Formats {
 
 const QStringList& StandardGlassNames()
@@ -58,11 +60,19 @@ QString NearestGlass(const QString& name)
         {"fish bowl|bowl", "Fish Bowl"},
         {"whiskey sour|whisky sour|sour", "Whiskey Sour Glass"},
     };
-    for (const Rule& rule : rules) {
-        const QRegularExpression words(QStringLiteral("\\b(%1)\\b").arg(QLatin1String(rule.words)),
-                                       QRegularExpression::CaseInsensitiveOption);
-        if (words.match(simple).hasMatch())
-            return QString::fromLatin1(rule.glass);
+    // Compiled once: an import asks this of every recipe.
+    static const std::vector<QRegularExpression> patterns = [] {
+        std::vector<QRegularExpression> compiled;
+        for (const Rule& rule : rules)
+            compiled.emplace_back(QStringLiteral("\\b(%1)\\b").arg(QLatin1String(rule.words)),
+                                  QRegularExpression::CaseInsensitiveOption);
+        return compiled;
+    }();
+    if (simple.isEmpty())
+        return QStringLiteral("Unknown Glass");
+    for (size_t i = 0; i < patterns.size(); ++i) {
+        if (patterns[i].match(simple).hasMatch())
+            return QString::fromLatin1(rules[i].glass);
     }
     return QStringLiteral("Unknown Glass");
 }

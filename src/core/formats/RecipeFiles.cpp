@@ -5,6 +5,7 @@
 #include "core/maths/Amount.h"
 #include "core/store/DBLib.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -296,34 +297,207 @@ QString BarAssistantAmount(std::optional<double> amount, std::optional<double> a
     return text;
 }
 
-ParsedFile ReadBarAssistantJson(const QByteArray& bytes)
+namespace {
+
+// Reads a JSON document of one recipe object or an array of them from a device a piece at a time:
+// only the element being read is held as text, so a large file costs little more than its records.
+class JsonRecipeReader
 {
-    if (!utf8Text(bytes))
-        return refused(QStringLiteral("the file is not UTF-8 text"));
-    QJsonParseError error;
-    QByteArray json = bytes;
-    if (json.startsWith("\xEF\xBB\xBF"))
-        json.remove(0, 3);
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        return refused(QStringLiteral("the JSON is malformed: %1 at byte %2").arg(error.errorString()).arg(error.offset));
-    ParsedFile file;
-    if (document.isObject()) {
-        file.records.append(cocktailRecord(document.object(), QStringLiteral("the recipe")));
-    } else {
-        const QJsonArray array = document.array();
-        for (qsizetype i = 0; i < array.size(); ++i) {
-            const QString position = QStringLiteral("record %1").arg(i + 1);
-            if (!array.at(i).isObject()) {
-                file.records.append({position, {}, QStringLiteral("it is not a recipe object")});
-                continue;
+public:
+    explicit JsonRecipeReader(QIODevice& in) : m_in(in) {}
+
+    ParsedFile read()
+    {
+        ParsedFile file;
+        fill(3);
+        if (!m_error.isEmpty())
+            return failed();
+        if (m_buffer.startsWith("\xEF\xBB\xBF"))
+            m_buffer.remove(0, 3);
+        const int first = nextSignificant();
+        if (first == '{') {
+            const std::optional<QJsonValue> value = element();
+            if (!value)
+                return failed();
+            if (nextSignificant() != End)
+                return malformed(QStringLiteral("text after the recipe"));
+            file.records.append(cocktailRecord(value->toObject(), QStringLiteral("the recipe")));
+        } else if (first == '[') {
+            ++m_pos;
+            if (nextSignificant() == ']') {
+                ++m_pos;
+            } else {
+                for (qsizetype n = 1;; ++n) {
+                    const std::optional<QJsonValue> value = element();
+                    if (!value)
+                        return failed();
+                    const QString position = QStringLiteral("record %1").arg(n);
+                    if (value->isObject())
+                        file.records.append(cocktailRecord(value->toObject(), position));
+                    else
+                        file.records.append({position, {}, QStringLiteral("it is not a recipe object")});
+                    const int next = nextSignificant();
+                    ++m_pos;
+                    if (next == ']')
+                        break;
+                    if (next != ',')
+                        return next == End ? malformed(QStringLiteral("the array never ends"))
+                                           : malformed(QStringLiteral("a comma or ] is missing"));
+                    if (nextSignificant() == ']')
+                        return malformed(QStringLiteral("a value is missing after the comma"));
+                }
             }
-            file.records.append(cocktailRecord(array.at(i).toObject(), position));
+            if (nextSignificant() != End)
+                return malformed(QStringLiteral("text after the array"));
+        } else if (first == End) {
+            return malformed(QStringLiteral("the document is empty"));
+        } else {
+            return malformed(QStringLiteral("the document is not an object or an array"));
+        }
+        if (!m_error.isEmpty())
+            return failed();
+        if (file.records.isEmpty())
+            return refused(QStringLiteral("the file holds no recipes"));
+        return file;
+    }
+
+private:
+    static constexpr int End = -1;
+    static constexpr qsizetype Chunk = 1 << 20;
+
+    // Makes at least `wanted` bytes from the current position available, reading more; false at
+    // the end of the input (or on an error, which m_error then names).
+    bool fill(qsizetype wanted)
+    {
+        while (m_buffer.size() - m_pos < wanted) {
+            if (m_pos > Chunk) { // what lies behind is done with
+                m_buffer.remove(0, m_pos);
+                m_consumed += m_pos;
+                m_pos = 0;
+            }
+            const QByteArray more = m_in.read(Chunk);
+            if (more.isEmpty())
+                return false;
+            m_total += more.size();
+            if (m_total > MaxFileBytes) {
+                m_error = QStringLiteral("the file is larger than %1 MiB").arg(MaxFileBytes / (1024 * 1024));
+                return false;
+            }
+            m_decoder.decode(more); // checks the bytes are UTF-8; the text is not kept
+            if (m_decoder.hasError()) {
+                m_error = QStringLiteral("the file is not UTF-8 text");
+                return false;
+            }
+            m_buffer.append(more);
+        }
+        return true;
+    }
+
+    // The next byte that is not white space, left at the position; End at the end of the input.
+    int nextSignificant()
+    {
+        for (;;) {
+            if (!fill(1))
+                return End;
+            const char c = m_buffer.at(m_pos);
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+                return uchar(c);
+            ++m_pos;
         }
     }
-    if (file.records.isEmpty())
-        return refused(QStringLiteral("the file holds no recipes"));
-    return file;
+
+    // The value that starts at the position, read through its end; nothing (m_error set) when it
+    // is malformed.
+    std::optional<QJsonValue> element()
+    {
+        // Offsets from the position: reading more may move the buffer's contents.
+        qsizetype length = 0;
+        int depth = 0;
+        bool inString = false;
+        bool escaped = false;
+        for (; fill(length + 1); ++length) {
+            const char c = m_buffer.at(m_pos + length);
+            if (inString) {
+                if (escaped) {
+                    escaped = false;
+                } else if (c == '\\') {
+                    escaped = true;
+                } else if (c == '"') {
+                    inString = false;
+                    if (depth == 0) {
+                        ++length;
+                        break;
+                    }
+                }
+            } else if (c == '"') {
+                inString = true;
+            } else if (c == '{' || c == '[') {
+                ++depth;
+            } else if (c == '}' || c == ']') {
+                if (depth == 0)
+                    break; // the end of the array holding a plain value
+                if (--depth == 0) {
+                    ++length;
+                    break;
+                }
+            } else if (depth == 0 && (c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r')) {
+                break; // the end of a plain value
+            }
+        }
+        if (!m_error.isEmpty())
+            return std::nullopt;
+        if (length == 0) {
+            malformed(QStringLiteral("a value is missing"));
+            return std::nullopt;
+        }
+        // Parsed inside brackets so a plain value reads too.
+        const QByteArray text = '[' + m_buffer.mid(m_pos, length) + ']';
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+        if (error.error != QJsonParseError::NoError) {
+            const qint64 offset = std::clamp<qint64>(error.offset - 1, 0, length);
+            m_error = error.error == QJsonParseError::IllegalUTF8String
+                          ? QStringLiteral("the file is not UTF-8 text")
+                          : QStringLiteral("the JSON is malformed: %1 at byte %2")
+                                .arg(error.errorString())
+                                .arg(m_consumed + m_pos + offset);
+            return std::nullopt;
+        }
+        m_pos += length;
+        return document.array().at(0);
+    }
+
+    ParsedFile malformed(const QString& what)
+    {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("the JSON is malformed: %1 at byte %2").arg(what).arg(m_consumed + m_pos);
+        return failed();
+    }
+
+    ParsedFile failed() { return refused(m_error); }
+
+    QIODevice& m_in;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;     // in m_buffer
+    qint64 m_consumed = 0;   // bytes dropped from the front of m_buffer
+    qint64 m_total = 0;      // bytes read
+    QStringDecoder m_decoder{QStringConverter::Utf8};
+    QString m_error;
+};
+
+ParsedFile readBarAssistantJson(QIODevice& in)
+{
+    return JsonRecipeReader(in).read();
+}
+
+} // namespace
+
+ParsedFile ReadBarAssistantJson(const QByteArray& bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    return readBarAssistantJson(buffer);
 }
 
 ParsedFile ReadCsv(const QByteArray& bytes)
@@ -429,18 +603,15 @@ ParsedFile ReadFile(const QString& path)
         return refused(QStringLiteral("the file cannot be read: %1").arg(f.errorString()));
     if (f.size() > MaxFileBytes)
         return refused(QStringLiteral("the file is larger than %1 MiB").arg(MaxFileBytes / (1024 * 1024)));
+    const Format format = FormatOf(path, f.peek(64)).value_or(Format::BarAssistantJson);
+    if (format == Format::BarAssistantJson)
+        return readBarAssistantJson(f);
     const QByteArray bytes = f.read(MaxFileBytes + 1);
     if (bytes.size() > MaxFileBytes)
         return refused(QStringLiteral("the file is larger than %1 MiB").arg(MaxFileBytes / (1024 * 1024)));
-    switch (FormatOf(path, bytes.left(64)).value_or(Format::BarAssistantJson)) {
-    case Format::BarAssistantJson:
-        return ReadBarAssistantJson(bytes);
-    case Format::Csv:
+    if (format == Format::Csv)
         return ReadCsv(bytes);
-    case Format::ExchangeXml:
-        return ReadExchangeXml(bytes);
-    }
-    Q_UNREACHABLE();
+    return ReadExchangeXml(bytes);
 }
 
 QByteArray WriteBarAssistantJson(const QList<DBLib::Drink>& drinks)

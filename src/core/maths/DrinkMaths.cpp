@@ -50,13 +50,16 @@ Method MethodOf(const QString& directions)
     if (directions.trimmed().isEmpty())
         return Method::None;
     // Words that begin so: "Shake", "shaken", "stirring", "blended", "layer", "built", "pour", "top".
-    const std::pair<Method, const char*> words[] = {
-        {Method::Shake, "shak"}, {Method::Stir, "stir"},   {Method::Blend, "blend"}, {Method::Layer, "layer"},
-        {Method::Build, "buil"}, {Method::Build, "pour"}, {Method::Build, "top"},
+    static const std::pair<Method, QRegularExpression> words[] = {
+        {Method::Shake, QRegularExpression(QStringLiteral("\\bshak"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Stir, QRegularExpression(QStringLiteral("\\bstir"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Blend, QRegularExpression(QStringLiteral("\\bblend"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Layer, QRegularExpression(QStringLiteral("\\blayer"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Build, QRegularExpression(QStringLiteral("\\bbuil"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Build, QRegularExpression(QStringLiteral("\\bpour"), QRegularExpression::CaseInsensitiveOption)},
+        {Method::Build, QRegularExpression(QStringLiteral("\\btop"), QRegularExpression::CaseInsensitiveOption)},
     };
-    for (const auto& [method, start] : words) {
-        const QRegularExpression word(QStringLiteral("\\b%1").arg(QLatin1String(start)),
-                                      QRegularExpression::CaseInsensitiveOption);
+    for (const auto& [method, word] : words) {
         if (word.match(directions).hasMatch())
             return method;
     }

@@ -176,6 +176,14 @@ private Q_SLOTS:
         QTest::newRow("unclosed quote") << "d.csv" << QByteArray("drink,ingredient\n\"Sour,Gin\n") << "never ends";
         QTest::newRow("malformed XML") << "e.xml" << QByteArray("<drinks><drink>") << "";
         QTest::newRow("empty array") << "f.json" << QByteArray("[]") << "no recipes";
+        const QByteArray sour = "{\"name\": \"Sour\", \"ingredients\": [{\"name\": \"Gin\"}]}";
+        QTest::newRow("JSON, trailing comma") << "g.json" << "[" + sour + ",]" << "missing after the comma";
+        QTest::newRow("JSON, comma missing") << "h.json" << "[" + sour + " " + sour + "]" << "a comma or ] is missing";
+        QTest::newRow("JSON, text after") << "i.json" << "[" + sour + "] x" << "text after the array";
+        QTest::newRow("JSON, array never ends") << "j.json" << "[" + sour + "," + sour << "malformed";
+        QTest::newRow("JSON, empty file") << "k.json" << QByteArray(" \n") << "empty";
+        QTest::newRow("JSON, a value missing") << "l.json" << QByteArray("[,]") << "a value is missing";
+        QTest::newRow("JSON, not UTF-8 in a name") << "m.json" << QByteArray("[{\"name\": \"Caf\xE9\"}]") << "not UTF-8";
     }
     void refusedFiles()
     {
@@ -187,6 +195,31 @@ private Q_SLOTS:
         QVERIFY(!s.files.first().error.isEmpty());
         QVERIFY2(s.files.first().error.contains(reason), qPrintable(s.files.first().error));
         QCOMPARE(count("SELECT COUNT(*) FROM Drinks"), drinks);
+    }
+
+    // A document larger than the reader's piece of input: every record read, and a fault far in
+    // named at its byte.
+    void largeJsonReadInPieces()
+    {
+        QByteArray json = "\xEF\xBB\xBF[";
+        const QByteArray filler(700, 'x');
+        for (int i = 0; i < 3000; ++i) {
+            json += (i ? ",\n" : "") + QByteArray("{\"name\": \"Drink ") + QByteArray::number(i) +
+                    "\", \"instructions\": \"" + filler + "\", \"ingredients\": [{\"name\": \"Gin\"}]}";
+        }
+        json += "]";
+        const ParsedFile good = ReadBarAssistantJson(json);
+        QVERIFY2(good.error.isEmpty(), qPrintable(good.error));
+        QCOMPARE(good.records.size(), 3000);
+        QCOMPARE(good.records.last().entry.name, u"Drink 2999"_s);
+        const qsizetype fault = json.lastIndexOf("\"ingredients\"") - 2; // the comma before it
+        json[fault] = ';';
+        const ParsedFile bad = ReadBarAssistantJson(json);
+        QVERIFY2(bad.error.contains(u"malformed"_s), qPrintable(bad.error));
+        // Counted after the byte order mark; the parser names the byte at the fault or the one after.
+        const qint64 named = bad.error.section(u' ', -1).toLongLong();
+        QVERIFY2(named == fault - 3 || named == fault - 2, qPrintable(bad.error));
+        QVERIFY(bad.records.isEmpty());
     }
 
     void aFailureHalfwayKeepsNothingOfTheFile()

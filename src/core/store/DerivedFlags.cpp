@@ -204,6 +204,7 @@ bool holdsOne(const Sql::Statement& row, int column)
 // set and is cleared or rewritten as 1.
 void markDrinks(DrinkFlag flag, std::vector<qint64> ids)
 {
+    const RecipeIndex::NamesKept names;
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     Sql::Connection& db = Database();
@@ -331,6 +332,7 @@ bool IsViewCacheValid(DrinkFlag flag)
 
 void MarkDrinksFromList(DrinkFlag flag, const QStringList& drinkNames)
 {
+    const RecipeIndex::NamesKept names;
     Sql::Connection& db = Database();
     Sql::Transaction tx(db);
     const QString column = flagName(flag);
@@ -361,6 +363,7 @@ void SetCountSubstitutesAsStock(bool on)
 
 void UpdateDrinkFlags(qint64 drinkId)
 {
+    const RecipeIndex::NamesKept names;
     if (CountSubstitutesAsStock()) {
         // The stock flags by the substitute rule; the non-alcoholic one as always.
         Sql::Connection& db = Database();

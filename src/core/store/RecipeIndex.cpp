@@ -28,6 +28,8 @@ State& state()
 
 int ownWrites = 0;
 quint64 catalogueChanges = 0;
+int namesKept = 0;
+quint64 drinkListChanges = 0;
 
 qint64 dataVersion(Sql::Connection& db)
 {
@@ -68,6 +70,7 @@ void RecipeIndex::invalidate()
 {
     state().index.reset();
     ++catalogueChanges;
+    ++drinkListChanges;
 }
 
 RecipeIndex::OwnWrites::OwnWrites()
@@ -95,6 +98,33 @@ quint64 RecipeIndex::catalogueGeneration()
     return catalogueChanges;
 }
 
+RecipeIndex::NamesKept::NamesKept()
+{
+    ++namesKept;
+}
+
+RecipeIndex::NamesKept::~NamesKept()
+{
+    --namesKept;
+}
+
+quint64 RecipeIndex::drinkListGeneration()
+{
+    // Another program's commit, or a rollback of rows added or removed, may have changed it too.
+    static qint64 seenVersion = -1;
+    static quint64 seenRollbacks = 0;
+    static const Sql::Connection* seenConnection = nullptr;
+    Sql::Connection& db = Database();
+    const qint64 version = dataVersion(db);
+    if (version != seenVersion || &db != seenConnection || db.rollbacks() != seenRollbacks) {
+        seenVersion = version;
+        seenConnection = &db;
+        seenRollbacks = db.rollbacks();
+        ++drinkListChanges;
+    }
+    return drinkListChanges;
+}
+
 void RecipeIndex::catalogueChanged()
 {
     ++catalogueChanges;
@@ -104,6 +134,8 @@ void RecipeIndex::rowChanged(const char* table, bool updated)
 {
     if (qstrcmp(table, "Ingredients") == 0)
         ++catalogueChanges;
+    else if (qstrcmp(table, "Drinks") == 0 && (!updated || namesKept == 0))
+        ++drinkListChanges;
     if (ownWrites > 0 || !state().index)
         return;
     // Flags and marks change drinks in place; only rows added or removed, or any recipe line, change

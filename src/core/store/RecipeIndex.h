@@ -34,6 +34,20 @@ public:
         OwnWrites(const OwnWrites&) = delete;
         OwnWrites& operator=(const OwnWrites&) = delete;
     };
+    // Writes that change drinks' marks and flags only, not which drinks there are or their names,
+    // say so with this guard; other writes to the drinks change the list of drinks.
+    class NamesKept
+    {
+    public:
+        NamesKept();
+        ~NamesKept();
+        NamesKept(const NamesKept&) = delete;
+        NamesKept& operator=(const NamesKept&) = delete;
+    };
+    // Counts changes of the list of drinks and their names (ours, rollbacks, another program's
+    // commits), so a list read from the file can be kept until it changes.
+    static quint64 drinkListGeneration();
+
     // Told of every row inserted, changed or deleted on the open database.
     static void rowChanged(const char* table, bool updated);
     // Counts changes of the ingredient catalogue (rows, marks, groups), so what is worked out from

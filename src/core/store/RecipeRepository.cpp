@@ -205,9 +205,39 @@ std::optional<Drink> ReadDrinkById(qint64 drinkId)
     return readDrink(*row);
 }
 
+namespace {
+
+// The last list of all drinks read, and the change count it was read at.
+struct AllNames
+{
+    QStringList names;
+    std::optional<quint64> generation;
+};
+
+AllNames& allNames()
+{
+    static AllNames cache;
+    return cache;
+}
+
+} // namespace
+
+std::optional<QStringList> KnownDrinkNames()
+{
+    const AllNames& cache = allNames();
+    if (cache.generation && *cache.generation == RecipeIndex::drinkListGeneration())
+        return cache.names;
+    return std::nullopt;
+}
+
 QStringList AllDrinkNames(const RowProgress& progress)
 {
-    return decodedNames(QStringLiteral("SELECT Name FROM Drinks WHERE Name IS NOT NULL ORDER BY Name"), progress);
+    if (std::optional<QStringList> known = KnownDrinkNames())
+        return *known;
+    const quint64 generation = RecipeIndex::drinkListGeneration();
+    QStringList names = decodedNames(QStringLiteral("SELECT Name FROM Drinks WHERE Name IS NOT NULL ORDER BY Name"), progress);
+    allNames() = {names, generation};
+    return names;
 }
 
 QStringList FavoriteDrinkNames(const RowProgress& progress)
@@ -252,6 +282,7 @@ bool SetFavorite(const QString& name, bool favorite)
     const std::optional<qint64> id = drinkIdByName(name);
     if (!id)
         return false;
+    const RecipeIndex::NamesKept names;
     Database().execute(QStringLiteral("UPDATE Drinks SET Favorite = ?1 WHERE ID = ?2"), {favorite, *id});
     return true;
 }
@@ -285,6 +316,7 @@ bool DeleteDrink(const QString& name)
 
 void MarkSubmitted(qint64 drinkId)
 {
+    const RecipeIndex::NamesKept names;
     Database().execute(QStringLiteral("UPDATE Drinks SET Submitted = 1 WHERE ID = ?1"), {drinkId});
 }
 

@@ -60,6 +60,9 @@ std::optional<Drink> ReadDrinkById(qint64 drinkId);
 using RowProgress = std::function<void(qint64 rowsRead)>;
 // Names of every drink, and of the favourite drinks, in name order.
 QStringList AllDrinkNames(const RowProgress& progress = {});
+// The same when it is known without reading the file (nothing changed the drinks since it was
+// last read); nothing otherwise.
+std::optional<QStringList> KnownDrinkNames();
 QStringList FavoriteDrinkNames(const RowProgress& progress = {});
 
 // A drink to write.

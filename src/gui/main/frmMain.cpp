@@ -841,8 +841,13 @@ void frmMain::runView(int view, bool outputToSplashScreen)
     try {
         switch (view) {
         case AllDrinks:
-            setMaximum(DBLib::CountRecords(DBLib::Count::Drinks), 100);
-            names = DBLib::AllDrinkNames(step);
+            // Unchanged since it was last read: no counting, no reading.
+            if (std::optional<QStringList> known = DBLib::KnownDrinkNames()) {
+                names = std::move(*known);
+            } else {
+                setMaximum(DBLib::CountRecords(DBLib::Count::Drinks), 100);
+                names = DBLib::AllDrinkNames(step);
+            }
             break;
         case Favorites: {
             const qint64 count = DBLib::CountRecords(DBLib::Count::FavoriteDrinks);

@@ -648,6 +648,33 @@ private Q_SLOTS:
                  QStringList({u"1"_s, u"3"_s, u"8"_s}));
     }
 
+    // The list of all drinks is kept while only marks and flags change, and read again after
+    // anything that changes which drinks there are or their names, a rollback included.
+    void knownDrinkNamesFollowChanges()
+    {
+        addTestDrink(u"Martini"_s, {{"2 oz", "Gin"}});
+        const QStringList first = AllDrinkNames();
+        QCOMPARE(KnownDrinkNames().value_or(QStringList{}), first);
+        SaveCurrentStock({u"Gin"_s}, true);
+        DrinksAvailableWithCurrentStock();
+        QVERIFY(SetFavorite(first.first(), true));
+        QCOMPARE(KnownDrinkNames().value_or(QStringList{}), first);
+
+        addTestDrink(u"Zombie"_s, {{"1 oz", "Gin"}});
+        QVERIFY(!KnownDrinkNames());
+        QVERIFY(AllDrinkNames().contains(u"ZOMBIE"_s));
+        ExecuteSql(u"UPDATE Drinks SET Name = '%1' WHERE Name = '%2'"_s.arg(Lib::EncodeText(u"ZULU"_s), Lib::EncodeText(u"ZOMBIE"_s)));
+        QVERIFY(AllDrinkNames().contains(u"ZULU"_s));
+        try {
+            WriteBatch batch;
+            DeleteDrink(u"Zulu"_s);
+            QVERIFY(!AllDrinkNames().contains(u"ZULU"_s)); // read inside the batch
+            throw std::runtime_error("abandoned");
+        } catch (const std::runtime_error&) {
+        }
+        QVERIFY(AllDrinkNames().contains(u"ZULU"_s));
+    }
+
     void recipeLineText_data()
     {
         QTest::addColumn<QString>("amount");

@@ -238,15 +238,50 @@ void markDrinks(DrinkFlag flag, std::vector<qint64> ids)
     tx.commit();
 }
 
-ViewAnswer cachedAnswer(DrinkFlag flag, const ViewProgress& progress)
+// The last answer of each view and the change count of the drinks' rows it was read at: a view
+// whose flags are valid is answered from it, without reading the file, until a row changes.
+struct Kept
+{
+    std::optional<quint64> generation;
+    ViewAnswer answer;
+};
+
+Kept& kept(DrinkFlag flag)
+{
+    static Kept answers[3];
+    return answers[int(flag)];
+}
+
+qint64 flaggedCount(DrinkFlag flag)
+{
+    return CountRecords(flag == DrinkFlag::CurrentStock   ? Count::CurrentStockDrinks
+                        : flag == DrinkFlag::NonAlcoholic ? Count::NonAlcoholicDrinks
+                                                          : Count::CurrentStockNonAlcoholicDrinks);
+}
+
+// Keeps the names as the view with valid flags answers them (its range: the flagged drinks).
+void keep(DrinkFlag flag, const QStringList& names)
 {
     ViewAnswer answer;
-    answer.rowCount = CountRecords(flag == DrinkFlag::CurrentStock   ? Count::CurrentStockDrinks
-                                   : flag == DrinkFlag::NonAlcoholic ? Count::NonAlcoholicDrinks
-                                                                     : Count::CurrentStockNonAlcoholicDrinks);
+    answer.names = names;
+    answer.rowCount = flaggedCount(flag);
+    kept(flag) = {RecipeIndex::drinkRowGeneration(), answer};
+}
+
+ViewAnswer cachedAnswer(DrinkFlag flag, const ViewProgress& progress)
+{
+    const Kept& known = kept(flag);
+    if (known.generation && *known.generation == RecipeIndex::drinkRowGeneration()) {
+        report(progress.setRange, known.answer.rowCount);
+        report(progress.setValue, known.answer.rowCount);
+        return known.answer;
+    }
+    ViewAnswer answer;
+    answer.rowCount = flaggedCount(flag);
     report(progress.setRange, answer.rowCount);
     answer.names = flaggedNames(flag);
     report(progress.setValue, answer.rowCount);
+    kept(flag) = {RecipeIndex::drinkRowGeneration(), answer};
     return answer;
 }
 
@@ -275,6 +310,7 @@ ViewAnswer recomputedAnswer(DrinkFlag flag, IngredientSetKind kind, RowCount row
     markDrinks(flag, drinksWithAllIngredientsIn(index, set));
     answer.names = flaggedNames(flag);
     report(progress.setValue, answer.rowCount);
+    keep(flag, answer.names);
     return answer;
 }
 

@@ -3,8 +3,14 @@
 #include "core/store/Lib.h"
 #include "core/store/StoreInternal.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
 #include <string>
 #include <string_view>
 
@@ -190,22 +196,75 @@ void report(const FindProgress& progress, qint64 rowsRead)
         progress(rowsRead);
 }
 
+qint64 parallelScanFrom = 50000;
+
 // Reads every row of select; a row whose column textColumn holds the text adds the decoded name
 // from column nameColumn. The engine cannot make this test: its LIKE and upper() would apply their
 // letter-case rules to the stored characters, which for most letters are other letters or none.
-FindResult scanDrinks(const QString& sql, int textColumn, int nameColumn, const QString& text,
-                      const FindProgress& progress)
+void scanRows(Sql::Statement& select, int textColumn, int nameColumn, const StoredTextMatcher& matcher,
+              FindResult& result, const std::function<void(qint64)>& everyStep)
 {
-    const StoredTextMatcher matcher(text);
-    FindResult result;
     StoredTextMatcher::Scratch scratch;
-    Sql::Statement select(Database(), sql);
     while (select.step()) {
         if (matcher.matches(select.utf8(textColumn), scratch))
             result.names.append(Lib::DecodeText(select.text(nameColumn)));
         if (++result.rowsRead % ProgressStep == 0)
-            report(progress, result.rowsRead);
+            everyStep(result.rowsRead);
     }
+}
+
+// The drinks' rows from `columns`, scanned in ID order. A large table is read in two halves at
+// once, the second by a thread with a read-only connection of its own, when no write of ours is
+// open (the other connection would not see it).
+FindResult scanDrinks(const QString& columns, int textColumn, int nameColumn, const QString& text,
+                      const FindProgress& progress)
+{
+    const StoredTextMatcher matcher(text);
+    Sql::Connection& db = Database();
+    const QString select = QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Drinks");
+    Sql::Statement bounds(db, QStringLiteral("SELECT MIN(ID), MAX(ID), COUNT(*) >= ?1 FROM Drinks"));
+    bounds.bind(1, parallelScanFrom);
+    bounds.step();
+    const bool split = !db.inTransaction() && !bounds.isNull(0) && bounds.int64(2) != 0 && QThread::idealThreadCount() > 1 &&
+                       !db.path().isEmpty() && db.path() != QLatin1String(":memory:");
+    if (!split) {
+        FindResult result;
+        Sql::Statement all(db, select);
+        scanRows(all, textColumn, nameColumn, matcher, result, [&](qint64 rows) { report(progress, rows); });
+        report(progress, result.rowsRead);
+        return result;
+    }
+    const qint64 middle = bounds.int64(0) + (bounds.int64(1) - bounds.int64(0)) / 2 + 1;
+    bounds.reset();
+
+    FindResult second;
+    std::atomic<qint64> secondRows{0};
+    std::exception_ptr secondFailure;
+    std::thread worker([&] {
+        try {
+            Sql::Connection reader(db.path(), Sql::Connection::Mode::ReadOnly);
+            reader.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
+            Sql::Statement rows(reader, select + QStringLiteral(" WHERE ID >= ?1"));
+            rows.bind(1, middle);
+            scanRows(rows, textColumn, nameColumn, matcher, second, [&](qint64 n) { secondRows = n; });
+        } catch (...) {
+            secondFailure = std::current_exception();
+        }
+    });
+    FindResult result;
+    try {
+        Sql::Statement rows(db, select + QStringLiteral(" WHERE ID < ?1"));
+        rows.bind(1, middle);
+        scanRows(rows, textColumn, nameColumn, matcher, result, [&](qint64 n) { report(progress, n + secondRows); });
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+    if (secondFailure)
+        std::rethrow_exception(secondFailure);
+    result.names.append(second.names);
+    result.rowsRead += second.rowsRead;
     report(progress, result.rowsRead);
     return result;
 }
@@ -224,12 +283,17 @@ bool StoredTextContains(const QString& stored, const QString& needle)
 
 FindResult DrinksWithNameContaining(const QString& text, const FindProgress& progress)
 {
-    return scanDrinks(QStringLiteral("SELECT Name FROM Drinks"), 0, 0, text, progress);
+    return scanDrinks(QStringLiteral("Name"), 0, 0, text, progress);
 }
 
 FindResult DrinksWithDescriptionContaining(const QString& text, const FindProgress& progress)
 {
-    return scanDrinks(QStringLiteral("SELECT Description, Name FROM Drinks"), 0, 1, text, progress);
+    return scanDrinks(QStringLiteral("Description, Name"), 0, 1, text, progress);
+}
+
+void SetParallelScanFrom(qint64 drinks)
+{
+    parallelScanFrom = drinks;
 }
 
 FindResult DrinksUsingIngredient(qint64 ingredientId, const FindProgress& progress)

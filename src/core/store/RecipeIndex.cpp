@@ -30,6 +30,7 @@ int ownWrites = 0;
 quint64 catalogueChanges = 0;
 int namesKept = 0;
 quint64 drinkListChanges = 0;
+quint64 drinkRowChanges = 0;
 
 qint64 dataVersion(Sql::Connection& db)
 {
@@ -71,6 +72,7 @@ void RecipeIndex::invalidate()
     state().index.reset();
     ++catalogueChanges;
     ++drinkListChanges;
+    ++drinkRowChanges;
 }
 
 RecipeIndex::OwnWrites::OwnWrites()
@@ -108,9 +110,13 @@ RecipeIndex::NamesKept::~NamesKept()
     --namesKept;
 }
 
-quint64 RecipeIndex::drinkListGeneration()
+namespace {
+
+// Counts what another program's commit or a rollback on our connection may have changed: either
+// makes every list read from the file out of date.
+quint64 outsideChanges()
 {
-    // Another program's commit, or a rollback of rows added or removed, may have changed it too.
+    static quint64 changes = 0;
     static qint64 seenVersion = -1;
     static quint64 seenRollbacks = 0;
     static const Sql::Connection* seenConnection = nullptr;
@@ -120,9 +126,21 @@ quint64 RecipeIndex::drinkListGeneration()
         seenVersion = version;
         seenConnection = &db;
         seenRollbacks = db.rollbacks();
-        ++drinkListChanges;
+        ++changes;
     }
-    return drinkListChanges;
+    return changes;
+}
+
+} // namespace
+
+quint64 RecipeIndex::drinkListGeneration()
+{
+    return outsideChanges() + drinkListChanges;
+}
+
+quint64 RecipeIndex::drinkRowGeneration()
+{
+    return outsideChanges() + drinkRowChanges;
 }
 
 void RecipeIndex::catalogueChanged()
@@ -134,8 +152,11 @@ void RecipeIndex::rowChanged(const char* table, bool updated)
 {
     if (qstrcmp(table, "Ingredients") == 0)
         ++catalogueChanges;
-    else if (qstrcmp(table, "Drinks") == 0 && (!updated || namesKept == 0))
-        ++drinkListChanges;
+    else if (qstrcmp(table, "Drinks") == 0) {
+        ++drinkRowChanges;
+        if (!updated || namesKept == 0)
+            ++drinkListChanges;
+    }
     if (ownWrites > 0 || !state().index)
         return;
     // Flags and marks change drinks in place; only rows added or removed, or any recipe line, change

@@ -47,6 +47,8 @@ public:
     // Counts changes of the list of drinks and their names (ours, rollbacks, another program's
     // commits), so a list read from the file can be kept until it changes.
     static quint64 drinkListGeneration();
+    // The same for any change of the drinks' rows, their marks and flags included.
+    static quint64 drinkRowGeneration();
 
     // Told of every row inserted, changed or deleted on the open database.
     static void rowChanged(const char* table, bool updated);

@@ -42,4 +42,7 @@ private:
 Snapshot OpenSnapshot(const QString& sql, const QVariantList& params = {});
 void ExecuteSql(const QString& sql, const QVariantList& params = {});
 
+// The find scans read tables of at least this many drinks in two halves at once (tests lower it).
+void SetParallelScanFrom(qint64 drinks);
+
 } // namespace DBLib

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <vector>
 
 namespace FindSearch {
 
@@ -34,19 +35,28 @@ QStringList HitsInMainList(const QStringList& storeHits, const QStringList& main
 {
     if (storeHits.isEmpty())
         return {};
-    // Each name's last position answers "is it at or after its letter's start" in one look-up,
-    // instead of a scan of the rest of the list per hit.
+    // Each hit's last position in the list answers "is it at or after its letter's start" in one
+    // look-up. The table holds the hits, usually far fewer than the list's entries; one pass over
+    // the list finds their places, in the list's order, so the sort below has little left to do.
     QHash<QString, int> lastPosition;
-    lastPosition.reserve(mainEntries.size());
-    for (int position = 0; position < int(mainEntries.size()); ++position)
-        lastPosition.insert(mainEntries.at(position), position);
+    lastPosition.reserve(storeHits.size());
+    for (const QString& name : storeHits)
+        lastPosition.insert(name, -1);
+    std::vector<int> listed;
+    for (int position = 0; position < int(mainEntries.size()); ++position) {
+        const auto it = lastPosition.find(mainEntries.at(position));
+        if (it != lastPosition.end()) {
+            it.value() = position;
+            listed.push_back(position);
+        }
+    }
     QStringList hits;
-    for (const QString& name : storeHits) {
+    for (const int position : listed) {
+        const QString& name = mainEntries.at(position);
         int start = 0;
         if (!name.isEmpty() && name.at(0).unicode() >= u'A' && name.at(0).unicode() <= u'Z')
             start = index[name.at(0).unicode() - u'A' + 1];
-        const auto found = lastPosition.constFind(name);
-        if (found != lastPosition.constEnd() && found.value() >= start)
+        if (lastPosition.value(name) == position && position >= start)
             hits.append(name);
     }
     Lib::SortForList(hits);

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace Planner {
@@ -76,11 +77,6 @@ public:
     int size() const { return int(m_known.size()); }
     qint64 idAt(int dense) const { return m_ids[size_t(dense)]; }
     const Known& at(int dense) const { return m_known[size_t(dense)]; }
-    const Known* find(qint64 id) const
-    {
-        const int dense = denseOf(id);
-        return dense < 0 ? nullptr : &m_known[size_t(dense)];
-    }
     // The stocked ingredient that stands in for an ingredient not in stock; empty when none does.
     QString standIn(const Known& k) const
     {
@@ -89,7 +85,6 @@ public:
         const auto it = m_stockedInGroup.constFind(*k.group);
         return it == m_stockedInGroup.cend() || it->isEmpty() ? QString() : it->first();
     }
-    bool available(const Known& k) const { return k.inStock || !standIn(k).isEmpty(); }
     // Buying `bought` makes `wanted` available (both as places in the catalogue): the same
     // ingredient, or (with substitutes) another of its group.
     bool covers(int bought, int wanted) const
@@ -324,7 +319,9 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
     // Groups: by place (one missing) or pair of places (two missing), then drinks in name order.
     // Each hit gets one number to sort by when the counts fit; a comparison of the parts otherwise.
     std::vector<std::pair<quint64, quint32>> order(hits.size());
-    const bool packed = places < (size_t(1) << 21) && size_t(index.drinkCount()) < (size_t(1) << 21);
+    const quint32 lastPlace = std::accumulate(hits.begin(), hits.end(), quint32(0),
+                                              [](quint32 most, const Hit& h) { return std::max(most, h.place); });
+    const bool packed = places < (size_t(1) << 21) && lastPlace < (quint32(1) << 21);
     for (size_t i = 0; i < hits.size(); ++i) {
         const Hit& h = hits[i];
         const quint64 key = packed ? (quint64(h.second >= 0) << 63) | (quint64(rank[size_t(h.first)]) << 42) |

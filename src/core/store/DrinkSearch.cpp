@@ -240,13 +240,17 @@ FindResult scanDrinks(const QString& columns, int textColumn, int nameColumn, co
     FindResult second;
     std::atomic<qint64> secondRows{0};
     std::exception_ptr secondFailure;
+    bool secondUnread = false; // the other connection failed: this one reads that half too
     std::thread worker([&] {
         try {
             Sql::Connection reader(db.path(), Sql::Connection::Mode::ReadOnly);
+            // Pages read straight from the mapped file, without a copy per page.
             reader.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
             Sql::Statement rows(reader, select + QStringLiteral(" WHERE ID >= ?1"));
             rows.bind(1, middle);
             scanRows(rows, textColumn, nameColumn, matcher, second, [&](qint64 n) { secondRows = n; });
+        } catch (const Sql::Error&) {
+            secondUnread = true;
         } catch (...) {
             secondFailure = std::current_exception();
         }
@@ -263,6 +267,13 @@ FindResult scanDrinks(const QString& columns, int textColumn, int nameColumn, co
     worker.join();
     if (secondFailure)
         std::rethrow_exception(secondFailure);
+    if (secondUnread) {
+        second = {};
+        Sql::Statement rows(db, select + QStringLiteral(" WHERE ID >= ?1"));
+        rows.bind(1, middle);
+        const qint64 first = result.rowsRead;
+        scanRows(rows, textColumn, nameColumn, matcher, second, [&](qint64 n) { report(progress, first + n); });
+    }
     result.names.append(second.names);
     result.rowsRead += second.rowsRead;
     report(progress, result.rowsRead);

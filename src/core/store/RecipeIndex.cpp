@@ -269,8 +269,8 @@ const std::vector<quint32>& RecipeIndex::namePlaces() const
                 text.insert(text.end(), f.utf16(), f.utf16() + f.size());
             }
             starts[slot + 1] = quint32(text.size());
-            // Units 1..255 stand for code units 0..253 and 255 for all above; the key stops there,
-            // so a key that is smaller always means a name that is.
+            // Bytes 1..254 stand for code units 0..253 and 255 for 254 and above, where the key
+            // stops (0 after the end): a smaller key always means a smaller name.
             quint64 key = 0;
             bool stopped = false;
             for (size_t i = 0; i < 8; ++i) {

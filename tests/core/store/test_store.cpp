@@ -834,6 +834,12 @@ private Q_SLOTS:
         QCOMPARE(halves.names, whole.names);
         QCOMPARE(halves.rowsRead, qint64(1200));
         QCOMPARE(reported, qint64(1200));
+        // A second connection that cannot open the file: this one reads both halves.
+        const QString path = m_folder->databasePath();
+        QVERIFY(QFile::rename(path, path + u".away"_s));
+        const FindResult alone = DrinksWithDescriptionContaining(u"muddle"_s);
+        QVERIFY(QFile::rename(path + u".away"_s, path));
+        QCOMPARE(alone.names, whole.names);
         ExecuteSql(u"UPDATE Drinks SET Description = CAST(?1 AS TEXT) WHERE ID = 1100"_s, {QByteArray("ab\x05")});
         QVERIFY_THROWS_EXCEPTION(Lib::TextCodingError, DrinksWithDescriptionContaining(u"x"_s));
         SetParallelScanFrom(50000);

@@ -244,8 +244,6 @@ FindResult scanDrinks(const QString& columns, int textColumn, int nameColumn, co
     std::thread worker([&] {
         try {
             Sql::Connection reader(db.path(), Sql::Connection::Mode::ReadOnly);
-            // Pages read straight from the mapped file, without a copy per page.
-            reader.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
             Sql::Statement rows(reader, select + QStringLiteral(" WHERE ID >= ?1"));
             rows.bind(1, middle);
             scanRows(rows, textColumn, nameColumn, matcher, second, [&](qint64 n) { secondRows = n; });

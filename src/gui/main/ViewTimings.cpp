@@ -5,7 +5,9 @@
 #include "gui/main/frmMain.h"
 
 #include <QAbstractItemView>
+#include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -67,7 +69,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !m_pending.first.isEmpty() && !m_reporting) {
+        // Only the timed list's paint ends a timing; a search that has not filled it yet paints it empty.
+        const bool timedList = watched == m_watched->viewport() &&
+                               !(m_waitForRows && m_watched->model() && m_watched->model()->rowCount() == 0);
+        if (event->type() == QEvent::Paint && timedList && !m_pending.first.isEmpty() && !m_reporting) {
             m_reporting = true;
             QTimer::singleShot(0, this, [this] { finish(true); });
         }
@@ -98,6 +103,7 @@ private:
             line.insert(QStringLiteral("painted"), false);
         m_pending = {};
         m_watched = m_list;
+        m_waitForRows = false;
         writeLine(line);
         if (m_driving)
             QTimer::singleShot(0, this, [this] { next(); });
@@ -158,6 +164,26 @@ private:
                 }
                 m_pending = {};
             }
+        } else if (step.startsWith(QLatin1String("find:"))) {
+            // Find Drink, the text in the directions: from the Find button to the hits painted.
+            if (auto* action = m_window->findChild<QAction*>(QStringLiteral("mnuFind"))) {
+                action->trigger();
+                auto* find = m_window->findChild<QWidget*>(QStringLiteral("frmFind"));
+                auto* list = find ? find->findChild<QAbstractItemView*>(QStringLiteral("lstFind")) : nullptr;
+                auto* kind = find ? find->findChild<QComboBox*>(QStringLiteral("cmbFind")) : nullptr;
+                auto* text = find ? find->findChild<QLineEdit*>(QStringLiteral("TextSearch")) : nullptr;
+                auto* button = find ? find->findChild<QAbstractButton*>(QStringLiteral("cmdFind")) : nullptr;
+                if (list && kind && text && button) {
+                    kind->setCurrentIndex(1); // in the directions
+                    text->setText(step.mid(5));
+                    m_watched = list;
+                    m_waitForRows = true;
+                    list->viewport()->installEventFilter(this);
+                    begin(QStringLiteral("window"), QStringLiteral("find"));
+                    button->click();
+                    return;
+                }
+            }
         } else if (step == QLatin1String("stale")) {
             DBLib::InvalidateStockViews();
             DBLib::InvalidateNonAlcoholicViews();
@@ -186,6 +212,7 @@ private:
     frmMain* m_window;
     QAbstractItemView* m_list;
     QAbstractItemView* m_watched = m_list; // the list whose paint ends the timing
+    bool m_waitForRows = false;            // ... once it shows rows
     QLineEdit* m_search;
     QFile m_log;
     QStringList m_steps;

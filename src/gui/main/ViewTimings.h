@@ -14,7 +14,8 @@ class frmMain;
 // TUMBLERIX_DRIVE="step,step,..." runs steps one after another once the list has painted, each when
 // the one before has painted, then quits. Steps: all, favorites, stock, nonalcoholic,
 // stock-nonalcoholic (the view commands), planner (opens the Bar Planner; timed to its first list
-// painted, logged as {"what":"window","view":"planner",...}), stale (marks the stock and non-alcoholic views out of
+// painted, logged as {"what":"window","view":"planner",...}), find:TEXT (Find Drink with TEXT in the
+// directions, from the Find button to its hits painted; "view":"find"), stale (marks the stock and non-alcoholic views out of
 // date), type:TEXT (types TEXT into the search box, one key at a time), clear (empties it). At the
 // end the log gets the process's peak memory, {"what":"memory","peakKiB":...}, and the program quits.
 namespace ViewTimings {

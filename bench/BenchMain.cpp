@@ -46,6 +46,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -658,79 +659,69 @@ PerceivedResult measurePerceived(const QString& program, const QString& database
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.*=false"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     env.insert(QStringLiteral("TUMBLERIX_TIMINGS"), log);
-    env.insert(QStringLiteral("TUMBLERIX_DRIVE"), QString::fromLatin1(PerceivedSteps));
     env.remove(QStringLiteral("TUMBLERIX_DATA_DIR"));
-    // One run first: it writes the first-start preferences and warms the file cache.
-    for (int i = -1; i < reps; ++i) {
-        QFile::remove(log);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, {QStringLiteral("--data-dir"), folder});
-        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-            p.kill();
-            p.waitForFinished();
-            result.problem = QStringLiteral("%1 did not finish the steps (exit %2)").arg(program).arg(p.exitCode());
-            return result;
+    // Runs the program through the steps reps times after one unmeasured run (it writes the
+    // first-start preferences and warms the file cache), each measured run's log to `read`.
+    // Empty, or what went wrong.
+    const auto drive = [&](const QString& steps, const std::function<void(const QList<QJsonObject>&)>& read) -> QString {
+        env.insert(QStringLiteral("TUMBLERIX_DRIVE"), steps);
+        for (int i = -1; i < reps; ++i) {
+            QFile::remove(log);
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(program, {QStringLiteral("--data-dir"), folder});
+            if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+                p.kill();
+                p.waitForFinished();
+                return QStringLiteral("%1 did not finish the steps %2 (exit %3)").arg(program, steps).arg(p.exitCode());
+            }
+            if (i < 0)
+                continue;
+            QFile f(log);
+            if (!f.open(QIODevice::ReadOnly))
+                return QStringLiteral("%1 wrote no timings").arg(program);
+            QList<QJsonObject> lines;
+            for (const QByteArray& line : f.readAll().split('\n')) {
+                const QJsonObject o = QJsonDocument::fromJson(line).object();
+                if (!o.value(QStringLiteral("what")).toString().isEmpty())
+                    lines.append(o);
+            }
+            read(lines);
         }
-        if (i < 0)
-            continue;
-        QFile f(log);
-        if (!f.open(QIODevice::ReadOnly)) {
-            result.problem = QStringLiteral("%1 wrote no timings").arg(program);
-            return result;
-        }
+        return QString();
+    };
+    const auto add = [&](const QString& label, const QJsonObject& o) {
+        result.ms[label].push_back(o.value(QStringLiteral("ms")).toDouble());
+        result.rows[label] = qint64(o.value(QStringLiteral("rows")).toDouble());
+    };
+
+    result.problem = drive(QString::fromLatin1(PerceivedSteps), [&](const QList<QJsonObject>& lines) {
         // The lines other than keystrokes come in the order of the steps.
         static const char* const order[] = {"startup", "stock stale", "all", "stock", "nonalcoholic stale",
                                             "stock-nonalcoholic", "favorites", "all again"};
         size_t next = 0;
         std::vector<double> keys;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const QJsonObject o = QJsonDocument::fromJson(line).object();
+        for (const QJsonObject& o : lines) {
             const QString what = o.value(QStringLiteral("what")).toString();
-            if (what.isEmpty())
-                continue;
-            if (what == QLatin1String("key")) {
+            if (what == QLatin1String("key"))
                 keys.push_back(o.value(QStringLiteral("ms")).toDouble());
-                continue;
-            }
-            if (what == QLatin1String("memory")) { // the program's own peak, written as it quits
+            else if (what == QLatin1String("memory")) // the program's own peak, written as it quits
                 result.peakMiB = std::max(result.peakMiB, o.value(QStringLiteral("peakKiB")).toDouble() / 1024.0);
-                continue;
-            }
-            if (next >= std::size(order))
-                break;
-            const QString label = QString::fromLatin1(order[next++]);
-            result.ms[label].push_back(o.value(QStringLiteral("ms")).toDouble());
-            result.rows[label] = qint64(o.value(QStringLiteral("rows")).toDouble());
+            else if (next < std::size(order))
+                add(QString::fromLatin1(order[next++]), o);
         }
-        if (!keys.empty())
+        if (!keys.empty()) {
             result.rows[QStringLiteral("key")] = qint64(keys.size());
-        if (!keys.empty())
             result.ms[QStringLiteral("key")].push_back(median(keys));
-    }
-    env.insert(QStringLiteral("TUMBLERIX_DRIVE"), perceivedWindowSteps());
-    for (int i = -1; i < reps; ++i) {
-        QFile::remove(log);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, {QStringLiteral("--data-dir"), folder});
-        if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-            p.kill();
-            p.waitForFinished();
-            result.problem = QStringLiteral("%1 did not run Find and the planner (exit %2)").arg(program).arg(p.exitCode());
-            break;
         }
-        QFile f(log);
-        if (i < 0 || !f.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (o.value(QStringLiteral("what")).toString() != QLatin1String("window"))
-                continue;
-            const QString label = o.value(QStringLiteral("view")).toString();
-            result.ms[label].push_back(o.value(QStringLiteral("ms")).toDouble());
-            result.rows[label] = qint64(o.value(QStringLiteral("rows")).toDouble());
-        }
+    });
+    if (result.problem.isEmpty()) {
+        result.problem = drive(perceivedWindowSteps(), [&](const QList<QJsonObject>& lines) {
+            for (const QJsonObject& o : lines) {
+                if (o.value(QStringLiteral("what")).toString() == QLatin1String("window"))
+                    add(o.value(QStringLiteral("view")).toString(), o);
+            }
+        });
     }
     removeDatabase(target);
     return result;

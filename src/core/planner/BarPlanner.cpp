@@ -6,7 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
-#include <numeric>
+#include <tuple>
 #include <optional>
 
 namespace Planner {
@@ -317,35 +317,20 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
     });
 
     // Groups: by place (one missing) or pair of places (two missing), then drinks in name order.
-    // Each hit gets one number to sort by when the counts fit; a comparison of the parts otherwise.
-    std::vector<std::pair<quint64, quint32>> order(hits.size());
-    const quint32 lastPlace = std::accumulate(hits.begin(), hits.end(), quint32(0),
-                                              [](quint32 most, const Hit& h) { return std::max(most, h.place); });
-    const bool packed = places < (size_t(1) << 21) && lastPlace < (quint32(1) << 21);
+    // The parts to sort by are copied beside each hit's index, so the sort moves small values.
+    struct Key
+    {
+        std::tuple<bool, int, int, quint32> parts; // two missing, the two name ranks, drink's place
+        quint32 hit;
+        bool operator<(const Key& other) const { return parts < other.parts; }
+    };
+    std::vector<Key> order(hits.size());
     for (size_t i = 0; i < hits.size(); ++i) {
         const Hit& h = hits[i];
-        const quint64 key = packed ? (quint64(h.second >= 0) << 63) | (quint64(rank[size_t(h.first)]) << 42) |
-                                         (quint64(h.second >= 0 ? rank[size_t(h.second)] : 0) << 21) | quint64(h.place)
-                                   : 0;
-        order[i] = {key, quint32(i)};
+        order[i] = {{h.second >= 0, rank[size_t(h.first)], h.second >= 0 ? rank[size_t(h.second)] : 0, h.place},
+                    quint32(i)};
     }
-    if (packed) {
-        std::sort(order.begin(), order.end());
-    } else {
-        std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
-            const Hit& a = hits[x.second];
-            const Hit& b = hits[y.second];
-            const bool aOne = a.second < 0;
-            const bool bOne = b.second < 0;
-            if (aOne != bOne)
-                return aOne;
-            if (a.first != b.first)
-                return rank[size_t(a.first)] < rank[size_t(b.first)];
-            if (a.second != b.second)
-                return rank[size_t(a.second)] < rank[size_t(b.second)];
-            return a.place < b.place;
-        });
-    }
+    std::sort(order.begin(), order.end());
     struct Run
     {
         size_t begin;
@@ -353,7 +338,7 @@ Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>
     };
     std::vector<Run> ones;
     std::vector<Run> twos;
-    const auto hitAt = [&](size_t i) -> Hit& { return hits[order[i].second]; };
+    const auto hitAt = [&](size_t i) -> Hit& { return hits[order[i].hit]; };
     for (size_t i = 0; i < order.size();) {
         const Hit& first = hitAt(i);
         size_t j = i + 1;

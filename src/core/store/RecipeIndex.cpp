@@ -10,14 +10,11 @@ namespace DBLib {
 
 namespace {
 
-// The index and what it was built from: the connection, the file's data version as that
-// connection last saw another program's commit, and the rollbacks on the connection so far.
+// The index and the count of outside changes (see outsideChanges) it was built at.
 struct State
 {
     std::unique_ptr<RecipeIndex> index;
-    const Sql::Connection* connection = nullptr;
-    qint64 dataVersion = -1;
-    quint64 rollbacks = 0;
+    quint64 builtAt = 0;
 };
 
 State& state()
@@ -37,20 +34,36 @@ qint64 dataVersion(Sql::Connection& db)
     return db.scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
 }
 
+// Counts what another program's commit or a rollback on our connection may have changed: either
+// makes every list read from the file out of date.
+quint64 outsideChanges()
+{
+    static quint64 changes = 0;
+    static qint64 seenVersion = -1;
+    static quint64 seenRollbacks = 0;
+    static const Sql::Connection* seenConnection = nullptr;
+    Sql::Connection& db = Database();
+    const qint64 version = dataVersion(db);
+    if (version != seenVersion || &db != seenConnection || db.rollbacks() != seenRollbacks) {
+        seenVersion = version;
+        seenConnection = &db;
+        seenRollbacks = db.rollbacks();
+        ++changes;
+    }
+    return changes;
+}
+
 } // namespace
 
 const RecipeIndex& RecipeIndex::current()
 {
-    Sql::Connection& db = Database();
     State& s = state();
-    const qint64 version = dataVersion(db);
-    if (!s.index || s.connection != &db || s.dataVersion != version || s.rollbacks != db.rollbacks()) {
+    const quint64 seen = outsideChanges();
+    if (!s.index || s.builtAt != seen) {
         auto index = std::make_unique<RecipeIndex>();
         index->build();
         s.index = std::move(index);
-        s.connection = &db;
-        s.dataVersion = version;
-        s.rollbacks = db.rollbacks();
+        s.builtAt = seen;
     }
     return *s.index;
 }
@@ -87,17 +100,7 @@ RecipeIndex::OwnWrites::~OwnWrites()
 
 quint64 RecipeIndex::catalogueGeneration()
 {
-    // Another program's commit may have changed the catalogue too.
-    static qint64 seenVersion = -1;
-    static const Sql::Connection* seenConnection = nullptr;
-    Sql::Connection& db = Database();
-    const qint64 version = dataVersion(db);
-    if (version != seenVersion || &db != seenConnection) {
-        seenVersion = version;
-        seenConnection = &db;
-        ++catalogueChanges;
-    }
-    return catalogueChanges;
+    return outsideChanges() + catalogueChanges;
 }
 
 RecipeIndex::NamesKept::NamesKept()
@@ -109,29 +112,6 @@ RecipeIndex::NamesKept::~NamesKept()
 {
     --namesKept;
 }
-
-namespace {
-
-// Counts what another program's commit or a rollback on our connection may have changed: either
-// makes every list read from the file out of date.
-quint64 outsideChanges()
-{
-    static quint64 changes = 0;
-    static qint64 seenVersion = -1;
-    static quint64 seenRollbacks = 0;
-    static const Sql::Connection* seenConnection = nullptr;
-    Sql::Connection& db = Database();
-    const qint64 version = dataVersion(db);
-    if (version != seenVersion || &db != seenConnection || db.rollbacks() != seenRollbacks) {
-        seenVersion = version;
-        seenConnection = &db;
-        seenRollbacks = db.rollbacks();
-        ++changes;
-    }
-    return changes;
-}
-
-} // namespace
 
 quint64 RecipeIndex::drinkListGeneration()
 {

@@ -216,4 +216,9 @@ void applyStandard(QWidget* window, const Scheme& scheme)
     }
 }
 
+void applyFieldBackground(QWidget* field, const QColor& background, const Scheme& scheme)
+{
+    setRoles(field, {{QPalette::Base, background}, {QPalette::Text, readableOn(background, scheme.Text)}}, true);
+}
+
 } // namespace ColorSchemes

@@ -65,6 +65,9 @@ void applyDataLabel(QWidget* label, const Scheme& scheme = current());
 void applyButton(QWidget* button, const Scheme& scheme = current());
 // Lists, combo boxes and text boxes: Text on TextListBox.
 void applyInput(QWidget* input, const Scheme& scheme = current());
+// An input field on a background of its own (Find's white field in use, grey one not): the
+// scheme's text where it reads on it, else black or white (also when disabled).
+void applyFieldBackground(QWidget* field, const QColor& background, const Scheme& scheme = current());
 // The common rule for a window opened after start-up: window background, headings (labels whose
 // objectName starts with "Label"), data labels, buttons and inputs found among its children.
 void applyStandard(QWidget* window, const Scheme& scheme = current());

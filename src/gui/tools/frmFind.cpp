@@ -35,10 +35,11 @@ int clampToInt(qint64 value)
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-// The field in use is white, the other light grey, whatever the colour scheme says.
+// The field in use is white, the other light grey, whatever the colour scheme says; its text stays
+// readable on it.
 void setFieldBackground(QWidget* field, const QColor& colour)
 {
-    ColorSchemes::setRoles(field, {{QPalette::Base, colour}}, true);
+    ColorSchemes::applyFieldBackground(field, colour);
 }
 
 } // namespace

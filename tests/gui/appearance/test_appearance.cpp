@@ -150,6 +150,11 @@ private Q_SLOTS:
         const Scheme s = ColorSchemes::DefaultScheme(palette);
         QCOMPARE(s.Background, dark ? palette.color(QPalette::Window) : QColor(Qt::white));
         QVERIFY(ColorSchemes::HardToRead(s).isEmpty());
+        // A field with a background of its own (Find's white field) keeps its text readable.
+        QLineEdit field;
+        ColorSchemes::applyInput(&field, s);
+        ColorSchemes::applyFieldBackground(&field, QColor(Qt::white), s);
+        QVERIFY(ColorSchemes::ContrastRatio(field.palette().color(QPalette::Text), Qt::white) >= 3.0);
 
         // A first start's values are not a choice: the scheme is the desktop's default now.
         const QPalette before = QApplication::palette();

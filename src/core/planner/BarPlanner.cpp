@@ -3,11 +3,17 @@
 #include "core/store/Lib.h"
 #include "core/store/RecipeIndex.h"
 
+#include <QFuture>
 #include <QHash>
+#include <QtConcurrent>
+
+#include <memory>
+#include <unordered_map>
 
 #include <algorithm>
-#include <tuple>
 #include <optional>
+#include <span>
+#include <tuple>
 
 namespace Planner {
 
@@ -121,265 +127,567 @@ std::vector<int> coveredBy(const Bar& bar, int bought)
     return covered;
 }
 
-// The greedy shopping sequence: each step takes the purchase that completes the most drinks
-// together with the purchases before it; when none completes one, the one that brings the most
-// drinks closer, so a pair that completes many drinks together rises. Equal counts go by name.
-// `missing` holds each candidate drink's missing ingredients (places in the catalogue), the drink's
-// share being missing[offsets[c] .. offsets[c + 1]). The counts are kept per place and mended
-// after each purchase for the drinks it touches only.
-QList<Purchase> shoppingSequence(const Bar& bar, const std::vector<int>& rank, const std::vector<int>& missing,
-                                 const std::vector<quint32>& offsets, int length)
+// Stock marks aside, the catalogue is the same: the same ingredients in the same order, with the
+// same names, groups and non-alcoholic marks.
+bool sameBar(const QList<DBLib::Ingredient>& a, const QList<DBLib::Ingredient>& b)
 {
-    const size_t places = size_t(bar.size());
-    const size_t candidates = offsets.size() - 1;
-    // The candidates that miss each place: listed[listStart[p] .. listStart[p + 1]).
-    std::vector<quint32> listStart(places + 1, 0);
-    for (const int m : missing)
-        ++listStart[size_t(m) + 1];
-    for (size_t p = 0; p < places; ++p)
-        listStart[p + 1] += listStart[p];
-    std::vector<quint32> listed(missing.size());
-    {
-        std::vector<quint32> fill(listStart.begin(), listStart.end() - 1);
-        for (size_t c = 0; c < candidates; ++c) {
-            for (quint32 i = offsets[c]; i < offsets[c + 1]; ++i)
-                listed[fill[size_t(missing[i])]++] = quint32(c);
-        }
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const DBLib::Ingredient& x = a.at(i);
+        const DBLib::Ingredient& y = b.at(i);
+        if (x.id != y.id || x.nonAlcoholic != y.nonAlcoholic || x.hasSubstituteGroup != y.hasSubstituteGroup ||
+            x.name != y.name || x.substitute != y.substitute)
+            return false;
     }
-
-    std::vector<char> covered(places, 0);
-    // Per place: the open drinks a purchase of it would complete, and those it would bring closer.
-    std::vector<int> completes(places, 0);
-    std::vector<int> closer(places, 0);
-    std::vector<int> remaining;
-    const auto remainingOf = [&](size_t c) {
-        remaining.clear();
-        for (quint32 i = offsets[c]; i < offsets[c + 1]; ++i) {
-            if (!covered[size_t(missing[i])])
-                remaining.push_back(missing[i]);
-        }
-    };
-    const auto count = [&](int sign) {
-        for (const int option : remaining) {
-            closer[size_t(option)] += sign;
-            if (remaining.size() == 1 ||
-                std::all_of(remaining.begin(), remaining.end(), [&](int r) { return bar.covers(option, r); }))
-                completes[size_t(option)] += sign;
-        }
-    };
-    for (size_t c = 0; c < candidates; ++c) {
-        remainingOf(c);
-        count(+1);
-    }
-
-    QList<Purchase> sequence;
-    int total = 0;
-    std::vector<quint32> seen(candidates, 0);
-    std::vector<quint32> touched;
-    for (int step = 1; step <= length; ++step) {
-        int best = -1;
-        for (size_t p = 0; p < places; ++p) {
-            if (closer[p] == 0 || covered[p])
-                continue;
-            const size_t b = size_t(best);
-            if (best < 0 || (completes[p] != completes[b] ? completes[p] > completes[b]
-                             : closer[p] != closer[b]     ? closer[p] > closer[b]
-                                                          : rank[p] < rank[b]))
-                best = int(p);
-        }
-        if (best < 0)
-            break;
-        total += completes[size_t(best)];
-        sequence.append({Ingredient{bar.idAt(best), bar.at(best).name}, completes[size_t(best)], total});
-
-        // Take the touched drinks' counts out, cover, and put back what they still miss.
-        touched.clear();
-        const std::vector<int> cover = coveredBy(bar, best);
-        for (const int p : cover) {
-            if (covered[size_t(p)])
-                continue;
-            for (quint32 i = listStart[size_t(p)]; i < listStart[size_t(p) + 1]; ++i) {
-                const quint32 c = listed[i];
-                if (seen[c] == quint32(step))
-                    continue;
-                seen[c] = quint32(step);
-                touched.push_back(c);
-                remainingOf(c);
-                count(-1);
-            }
-        }
-        for (const int p : cover)
-            covered[size_t(p)] = 1;
-        for (const quint32 c : touched) {
-            remainingOf(c);
-            count(+1);
-        }
-    }
-    return sequence;
+    return true;
 }
 
-// A drink one or two bottles away.
-struct Hit
+bool sameOptions(const Options& a, const Options& b)
 {
-    int first;
-    int second; // -1 for one missing
-    quint32 place; // in name order
-    qint64 id;
-    const QString* name;
-    QStringList standIns;
-};
+    return a.substitutes == b.substitutes && a.nonAlcoholicOnly == b.nonAlcoholicOnly &&
+           a.sequenceLength == b.sequenceLength;
+}
 
 } // namespace
 
-Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)
+// What the tracker keeps between two analyses: the drinks that can ever be an answer, each with
+// what it misses under the last stock, the groups they make, and the sequence's counts. A stock
+// change re-reads only the drinks that use an ingredient whose state changed.
+struct Tracker::State
 {
-    const Bar bar(catalogue, options);
-    Analysis analysis;
-    const size_t places = size_t(bar.size());
+    // A drink with lines, every ingredient in the catalogue and, for the non-alcoholic drinks
+    // only, every ingredient non-alcoholic: the stock decides the rest.
+    struct Entry
+    {
+        qint64 id;
+        quint32 place; // in name order
+        const QString* name; // the index's, valid while its version holds
+    };
+    struct Group
+    {
+        std::vector<quint32> entries; // in name order
+        QList<Drink> drinks; // made from entries when asked for after a change
+        bool dirty = true;
+    };
 
-    // Each place's position among the catalogue's names: names are compared once, here.
-    std::vector<int> rank(places);
+    quint64 indexVersion = 0;
+    const DBLib::RecipeIndex* index = nullptr;
+    Options options;
+    QList<DBLib::Ingredient> catalogue;
+    std::unique_ptr<Bar> bar;
+    std::vector<int> rank; // each place's position among the catalogue's names
+    size_t tracked = 2; // missing ingredients followed per drink
+
+    std::vector<Entry> entries;
+    std::vector<int> entryPlaces; // entry e's lines as places: [placeStart[e] .. placeStart[e + 1])
+    std::vector<quint32> placeStart{0};
+    std::vector<quint32> usersStart; // the entries using place p: users[usersStart[p] .. usersStart[p + 1])
+    std::vector<quint32> users;
+
+    // Per entry: how many it misses (tracked + 1: more than that), the first `tracked` of them,
+    // whether a substitute stands in.
+    std::vector<quint8> missingCount;
+    std::vector<int> missing; // tracked per entry
+    std::vector<quint8> substituted;
+
+    int makeable = 0;
+    std::vector<Group> ones; // per place
+    std::unordered_map<quint64, Group> twos; // by the pair's two name ranks, the first's high
+    // The pairs' keys in name order with their groups (empty ones are dropped when the answer is
+    // made), and the keys of the groups made since.
+    std::vector<std::pair<quint64, Group*>> twoOrder;
+    std::vector<std::pair<quint64, Group*>> twoNew;
+    Group& twoGroup(quint64 key)
+    {
+        const auto [it, made] = twos.try_emplace(key);
+        if (made)
+            twoNew.emplace_back(key, &it->second);
+        return it->second;
+    }
+    std::vector<int> byRank; // the place of each name rank
+    // Per place, over the drinks missing at most sequenceLength: those a purchase would complete,
+    // and those it would bring closer.
+    std::vector<int> completes;
+    std::vector<int> closer;
+
+    void build(const DBLib::RecipeIndex& from, const QList<DBLib::Ingredient>& cat, const Options& o);
+    void follow(const QList<DBLib::Ingredient>& cat);
+    void evaluate(quint32 e);
+    // Counts the entry in (sign +1) or out (-1) of the drinks that can be made and the sequence's
+    // counts; its group is the caller's.
+    void apply(quint32 e, int sign);
+    // The group of an entry missing one (its place) or two (TwoMissingKey and the pair's key).
+    static constexpr quint64 TwoMissingKey = quint64(1) << 63;
+    quint64 groupKey(quint32 e) const
+    {
+        const std::span<const int> miss = missingOf(e);
+        if (miss.size() == 1)
+            return quint64(quint32(miss[0]));
+        const auto [low, high] = std::minmax(rank[size_t(miss[0])], rank[size_t(miss[1])]);
+        return TwoMissingKey | (quint64(quint32(low)) << 32) | quint32(high);
+    }
+    QStringList standInsOf(quint32 e) const;
+    Analysis answer();
+    QList<Purchase> sequence() const;
+    std::span<const int> missingOf(quint32 e) const
+    {
+        return {missing.data() + size_t(e) * tracked, std::min<size_t>(missingCount[e], tracked)};
+    }
+    bool candidate(quint32 e) const
+    {
+        return missingCount[e] > 0 && missingCount[e] <= tracked && int(missingCount[e]) <= options.sequenceLength;
+    }
+};
+
+void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::Ingredient>& cat, const Options& o)
+{
+    index = &from;
+    indexVersion = from.version();
+    options = o;
+    catalogue = cat;
+    bar = std::make_unique<Bar>(cat, o);
+    tracked = size_t(std::clamp(o.sequenceLength, 2, 250)); // counts are kept in a byte
+    const size_t places = size_t(bar->size());
+
+    rank.assign(places, 0);
     {
         std::vector<int> byName(places);
         for (size_t p = 0; p < places; ++p)
             byName[p] = int(p);
         std::vector<QString> folded(places);
         for (size_t p = 0; p < places; ++p)
-            folded[p] = bar.at(int(p)).name.toCaseFolded();
+            folded[p] = bar->at(int(p)).name.toCaseFolded();
         std::sort(byName.begin(), byName.end(), [&](int a, int b) {
             const int c = folded[size_t(a)].compare(folded[size_t(b)]);
             if (c != 0)
                 return c < 0;
-            const int exact = bar.at(a).name.compare(bar.at(b).name);
-            return exact != 0 ? exact < 0 : bar.idAt(a) < bar.idAt(b);
+            const int exact = bar->at(a).name.compare(bar->at(b).name);
+            return exact != 0 ? exact < 0 : bar->idAt(a) < bar->idAt(b);
         });
         for (size_t r = 0; r < places; ++r)
             rank[size_t(byName[r])] = int(r);
+        byRank = std::move(byName);
     }
 
-    // One walk over the drinks; each hit keeps the drink's place in name order for the groups.
-    const size_t tracked = size_t(std::max(2, options.sequenceLength));
-    std::vector<Hit> hits;
-    std::vector<int> candidateMissing;
-    std::vector<quint32> candidateOffsets{0};
-    std::vector<int> missing;
-    missing.reserve(tracked + 1);
-    index.forEachDrinkWithName([&](qint64 id, quint32 place, const QString& name, std::span<const qint64> lines) {
+    entries.clear();
+    entryPlaces.clear();
+    placeStart.assign(1, 0);
+    from.forEachDrinkWithName([&](qint64 id, quint32 place, const QString& name, std::span<const qint64> lines) {
         if (lines.empty())
             return; // a drink without a recipe is never one bottle away
-        missing.clear();
-        bool substituted = false;
+        const size_t mark = entryPlaces.size();
         for (const qint64 ingredient : lines) {
-            const int dense = bar.denseOf(ingredient);
-            if (dense < 0)
-                return; // an ingredient the catalogue lacks cannot be bought
-            const quint8 state = bar.stateAt(dense);
-            if (options.nonAlcoholicOnly && !(state & Bar::NonAlcoholic))
-                return; // an alcoholic one is not wanted
-            if (state & Bar::InStock)
-                continue;
-            if (state & Bar::StoodIn) {
-                substituted = true;
-            } else if (std::find(missing.begin(), missing.end(), dense) == missing.end()) {
-                missing.push_back(dense);
-                if (missing.size() > tracked)
-                    return; // too far away for any answer
+            const int dense = bar->denseOf(ingredient);
+            // An ingredient the catalogue lacks cannot be bought; an alcoholic one may be unwanted.
+            if (dense < 0 || (o.nonAlcoholicOnly && !(bar->stateAt(dense) & Bar::NonAlcoholic))) {
+                entryPlaces.resize(mark);
+                return;
             }
+            entryPlaces.push_back(dense);
         }
-        if (missing.empty()) {
-            ++analysis.makeableNow;
-            return;
-        }
-        if (int(missing.size()) <= options.sequenceLength) {
-            candidateMissing.insert(candidateMissing.end(), missing.begin(), missing.end());
-            candidateOffsets.push_back(quint32(candidateMissing.size()));
-        }
-        if (missing.size() > 2)
-            return;
-        Hit hit{missing[0], -1, place, id, &name, {}};
-        if (missing.size() == 2) {
-            hit.second = missing[1];
-            if (rank[size_t(hit.second)] < rank[size_t(hit.first)])
-                std::swap(hit.first, hit.second);
-        }
-        if (substituted) {
-            for (const qint64 ingredient : lines) {
-                const Known& k = bar.at(bar.denseOf(ingredient));
-                if (!k.inStock) {
-                    const QString standIn = bar.standIn(k);
-                    if (!standIn.isEmpty())
-                        hit.standIns.append(standIn + QStringLiteral(" for ") + k.name);
-                }
-            }
-            hit.standIns.removeDuplicates();
-        }
-        hits.push_back(std::move(hit));
+        entries.push_back({id, place, &name});
+        placeStart.push_back(quint32(entryPlaces.size()));
     });
 
-    // Groups: by place (one missing) or pair of places (two missing), then drinks in name order.
-    // The parts to sort by are copied beside each hit's index, so the sort moves small values.
-    struct Key
-    {
-        std::tuple<bool, int, int, quint32> parts; // two missing, the two name ranks, drink's place
-        quint32 hit;
-        bool operator<(const Key& other) const { return parts < other.parts; }
-    };
-    std::vector<Key> order(hits.size());
-    for (size_t i = 0; i < hits.size(); ++i) {
-        const Hit& h = hits[i];
-        order[i] = {{h.second >= 0, rank[size_t(h.first)], h.second >= 0 ? rank[size_t(h.second)] : 0, h.place},
-                    quint32(i)};
-    }
-    std::sort(order.begin(), order.end());
-    struct Run
-    {
-        size_t begin;
-        size_t end;
-    };
-    std::vector<Run> ones;
-    std::vector<Run> twos;
-    const auto hitAt = [&](size_t i) -> Hit& { return hits[order[i].hit]; };
-    for (size_t i = 0; i < order.size();) {
-        const Hit& first = hitAt(i);
-        size_t j = i + 1;
-        while (j < order.size() && hitAt(j).first == first.first && hitAt(j).second == first.second)
-            ++j;
-        (first.second < 0 ? ones : twos).push_back({i, j});
-        i = j;
-    }
-    const auto bigger = [](const Run& a, const Run& b) { return a.end - a.begin > b.end - b.begin; };
-    // Most drinks first; equal sizes stay in name order.
-    std::stable_sort(ones.begin(), ones.end(), bigger);
-    std::stable_sort(twos.begin(), twos.end(), bigger);
-
-    const auto ingredientAt = [&](int place) { return Ingredient{bar.idAt(place), bar.at(place).name}; };
-    const auto drinksOf = [&](const Run& run) {
-        QList<Drink> drinks;
-        drinks.reserve(qsizetype(run.end - run.begin));
-        for (size_t i = run.begin; i < run.end; ++i) {
-            Hit& hit = hitAt(i);
-            drinks.append({hit.id, *hit.name, std::move(hit.standIns)});
+    usersStart.assign(places + 1, 0);
+    std::vector<quint32> stamp(places, 0);
+    for (quint32 e = 0; e < entries.size(); ++e) {
+        for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
+            const size_t p = size_t(entryPlaces[i]);
+            if (stamp[p] != e + 1) {
+                stamp[p] = e + 1;
+                ++usersStart[p + 1];
+            }
         }
-        return drinks;
-    };
-    analysis.oneMissing.reserve(qsizetype(ones.size()));
-    analysis.buyNext.reserve(qsizetype(ones.size()));
-    for (const Run& run : ones) {
-        const Ingredient ingredient = ingredientAt(hitAt(run.begin).first);
-        analysis.oneMissing.append({ingredient, drinksOf(run)});
-        analysis.buyNext.append({ingredient, int(run.end - run.begin)});
     }
-    analysis.twoMissing.reserve(qsizetype(twos.size()));
-    for (const Run& run : twos)
-        analysis.twoMissing.append({ingredientAt(hitAt(run.begin).first), ingredientAt(hitAt(run.begin).second), drinksOf(run)});
+    for (size_t p = 0; p < places; ++p)
+        usersStart[p + 1] += usersStart[p];
+    users.assign(usersStart.back(), 0);
+    {
+        std::vector<quint32> fill(usersStart.begin(), usersStart.end() - 1);
+        std::fill(stamp.begin(), stamp.end(), 0);
+        for (quint32 e = 0; e < entries.size(); ++e) {
+            for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
+                const size_t p = size_t(entryPlaces[i]);
+                if (stamp[p] != e + 1) {
+                    stamp[p] = e + 1;
+                    users[fill[p]++] = e;
+                }
+            }
+        }
+    }
 
-    analysis.sequence = shoppingSequence(bar, rank, candidateMissing, candidateOffsets, options.sequenceLength);
+    missingCount.assign(entries.size(), 0);
+    missing.assign(entries.size() * tracked, -1);
+    substituted.assign(entries.size(), 0);
+    makeable = 0;
+    ones.assign(places, Group{});
+    twos.clear();
+    twoOrder.clear();
+    twoNew.clear();
+    completes.assign(places, 0);
+    closer.assign(places, 0);
+    // The groups filled in one go: their drinks sorted once, each appended in name order.
+    struct Hit
+    {
+        quint64 key;
+        quint32 place;
+        quint32 entry;
+        bool operator<(const Hit& other) const { return std::tie(key, place) < std::tie(other.key, other.place); }
+    };
+    std::vector<Hit> hits;
+    for (quint32 e = 0; e < entries.size(); ++e) {
+        evaluate(e);
+        apply(e, +1);
+        if (missingCount[e] == 1 || missingCount[e] == 2)
+            hits.push_back({groupKey(e), entries[e].place, e});
+    }
+    std::sort(hits.begin(), hits.end());
+    Group* group = nullptr;
+    for (size_t i = 0; i < hits.size(); ++i) {
+        const quint64 key = hits[i].key;
+        if (i == 0 || key != hits[i - 1].key)
+            group = key & TwoMissingKey ? &twoGroup(key & ~TwoMissingKey) : &ones[size_t(key)];
+        group->entries.push_back(hits[i].entry);
+    }
+}
+
+// A stock change: the entries using an ingredient whose state changed (in stock, stood in, or
+// which stocked ingredient stands in for it) are taken out of the answer and put back as they are
+// now.
+void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
+{
+    auto next = std::make_unique<Bar>(cat, options);
+    std::vector<int> changed;
+    for (int p = 0; p < next->size(); ++p) {
+        if (next->stateAt(p) != bar->stateAt(p) ||
+            (options.substitutes && next->standIn(next->at(p)) != bar->standIn(bar->at(p))))
+            changed.push_back(p);
+    }
+    std::vector<quint32> touched;
+    {
+        std::vector<char> seen(entries.size(), 0);
+        for (const int p : changed) {
+            for (quint32 i = usersStart[size_t(p)]; i < usersStart[size_t(p) + 1]; ++i) {
+                const quint32 e = users[i];
+                if (!seen[e]) {
+                    seen[e] = 1;
+                    touched.push_back(e);
+                }
+            }
+        }
+    }
+    // Out under the old stock (the stand-in names are only read when a group's drinks are made),
+    // back in under the new. The groups are mended once each, not per drink: a popular
+    // ingredient moves thousands of drinks into or out of one group.
+    struct Move
+    {
+        quint64 key;
+        bool in;
+        quint32 place;
+        quint32 entry;
+        bool operator<(const Move& other) const
+        {
+            return std::tie(key, in, place) < std::tie(other.key, other.in, other.place);
+        }
+    };
+    std::vector<Move> moves;
+    const auto grouped = [&](quint32 e) { return missingCount[e] == 1 || missingCount[e] == 2; };
+    for (const quint32 e : touched) {
+        if (grouped(e))
+            moves.push_back({groupKey(e), false, entries[e].place, e});
+        apply(e, -1);
+    }
+    bar = std::move(next);
+    catalogue = cat;
+    for (const quint32 e : touched) {
+        evaluate(e);
+        apply(e, +1);
+        if (grouped(e))
+            moves.push_back({groupKey(e), true, entries[e].place, e});
+    }
+    std::sort(moves.begin(), moves.end());
+    std::vector<char> leaving(entries.size(), 0);
+    std::vector<quint32> arriving;
+    std::vector<quint32> merged;
+    const auto byPlace = [&](quint32 a, quint32 b) { return entries[a].place < entries[b].place; };
+    for (size_t i = 0; i < moves.size();) {
+        const quint64 key = moves[i].key;
+        Group& group = key & TwoMissingKey ? twoGroup(key & ~TwoMissingKey) : ones[size_t(key)];
+        const size_t run = i;
+        bool out = false;
+        arriving.clear();
+        for (; i < moves.size() && moves[i].key == key; ++i) {
+            if (moves[i].in) {
+                arriving.push_back(moves[i].entry);
+            } else {
+                leaving[moves[i].entry] = 1;
+                out = true;
+            }
+        }
+        if (out) {
+            std::erase_if(group.entries, [&](quint32 e) { return leaving[e] != 0; });
+            for (size_t m = run; m < i; ++m)
+                leaving[moves[m].entry] = 0;
+        }
+        if (!arriving.empty()) {
+            merged.resize(group.entries.size() + arriving.size());
+            std::merge(group.entries.begin(), group.entries.end(), arriving.begin(), arriving.end(), merged.begin(), byPlace);
+            group.entries.swap(merged);
+        }
+        group.dirty = true;
+    }
+}
+
+void Tracker::State::evaluate(quint32 e)
+{
+    int* list = missing.data() + size_t(e) * tracked;
+    size_t count = 0;
+    bool standIn = false;
+    for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
+        const int dense = entryPlaces[i];
+        const quint8 state = bar->stateAt(dense);
+        if (state & Bar::InStock)
+            continue;
+        if (state & Bar::StoodIn) {
+            standIn = true;
+        } else if (std::find(list, list + std::min(count, tracked), dense) == list + std::min(count, tracked)) {
+            if (count == tracked) {
+                count = tracked + 1; // too far away for any answer
+                break;
+            }
+            list[count++] = dense;
+        }
+    }
+    missingCount[e] = quint8(count);
+    substituted[e] = standIn ? 1 : 0;
+}
+
+void Tracker::State::apply(quint32 e, int sign)
+{
+    const std::span<const int> miss = missingOf(e);
+    const size_t count = missingCount[e];
+    if (count == 0) {
+        makeable += sign;
+        return;
+    }
+    if (candidate(e)) {
+        for (const int option : miss) {
+            closer[size_t(option)] += sign;
+            if (count == 1 || std::all_of(miss.begin(), miss.end(), [&](int r) { return bar->covers(option, r); }))
+                completes[size_t(option)] += sign;
+        }
+    }
+}
+
+QStringList Tracker::State::standInsOf(quint32 e) const
+{
+    QStringList standIns;
+    if (!substituted[e])
+        return standIns;
+    for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
+        const Known& k = bar->at(entryPlaces[i]);
+        if (!k.inStock) {
+            const QString standIn = bar->standIn(k);
+            if (!standIn.isEmpty())
+                standIns.append(standIn + QStringLiteral(" for ") + k.name);
+        }
+    }
+    standIns.removeDuplicates();
+    return standIns;
+}
+
+// The greedy shopping sequence: each step takes the purchase that completes the most drinks
+// together with the purchases before it; when none completes one, the one that brings the most
+// drinks closer, so a pair that completes many drinks together rises. Equal counts go by name.
+// The counts start from those kept per place and are mended after each purchase for the drinks it
+// touches only.
+QList<Purchase> Tracker::State::sequence() const
+{
+    const size_t places = size_t(bar->size());
+    std::vector<int> complete = completes;
+    std::vector<int> close = closer;
+    std::vector<char> covered(places, 0);
+    std::vector<int> remaining;
+    const auto remainingOf = [&](quint32 e) {
+        remaining.clear();
+        for (const int m : missingOf(e)) {
+            if (!covered[size_t(m)])
+                remaining.push_back(m);
+        }
+    };
+    const auto count = [&](int sign) {
+        for (const int option : remaining) {
+            close[size_t(option)] += sign;
+            if (remaining.size() == 1 ||
+                std::all_of(remaining.begin(), remaining.end(), [&](int r) { return bar->covers(option, r); }))
+                complete[size_t(option)] += sign;
+        }
+    };
+
+    QList<Purchase> bought;
+    int total = 0;
+    std::vector<quint32> seen(entries.size(), 0);
+    std::vector<quint32> touched;
+    for (int step = 1; step <= options.sequenceLength; ++step) {
+        int best = -1;
+        for (size_t p = 0; p < places; ++p) {
+            if (close[p] == 0 || covered[p])
+                continue;
+            const size_t b = size_t(best);
+            if (best < 0 || (complete[p] != complete[b] ? complete[p] > complete[b]
+                             : close[p] != close[b]     ? close[p] > close[b]
+                                                        : rank[p] < rank[b]))
+                best = int(p);
+        }
+        if (best < 0)
+            break;
+        total += complete[size_t(best)];
+        bought.append({Ingredient{bar->idAt(best), bar->at(best).name}, complete[size_t(best)], total});
+
+        // Take the touched drinks' counts out, cover, and put back what they still miss.
+        touched.clear();
+        const std::vector<int> cover = coveredBy(*bar, best);
+        for (const int p : cover) {
+            if (covered[size_t(p)])
+                continue;
+            for (quint32 i = usersStart[size_t(p)]; i < usersStart[size_t(p) + 1]; ++i) {
+                const quint32 e = users[i];
+                if (seen[e] == quint32(step) || !candidate(e))
+                    continue;
+                seen[e] = quint32(step);
+                touched.push_back(e);
+                remainingOf(e);
+                count(-1);
+            }
+        }
+        for (const int p : cover)
+            covered[size_t(p)] = 1;
+        for (const quint32 e : touched) {
+            remainingOf(e);
+            count(+1);
+        }
+    }
+    return bought;
+}
+
+Analysis Tracker::State::answer()
+{
+    const auto drinksOf = [&](Group& group) -> const QList<Drink>& {
+        if (group.dirty) {
+            group.drinks.clear();
+            group.drinks.reserve(qsizetype(group.entries.size()));
+            for (const quint32 e : group.entries)
+                group.drinks.append({entries[e].id, *entries[e].name, standInsOf(e)});
+            group.dirty = false;
+        }
+        return group.drinks;
+    };
+    const auto ingredientAt = [&](int place) { return Ingredient{bar->idAt(place), bar->at(place).name}; };
+
+    // The sequence reads the counts only, not the groups: it is worked out beside the lists.
+    QFuture<QList<Purchase>> shopping = QtConcurrent::run([this] { return sequence(); });
+
+    Analysis analysis;
+    analysis.makeableNow = makeable;
+
+    // Most drinks first, then by name.
+    std::vector<int> oneOrder;
+    for (size_t p = 0; p < ones.size(); ++p) {
+        if (!ones[p].entries.empty())
+            oneOrder.push_back(int(p));
+    }
+    std::sort(oneOrder.begin(), oneOrder.end(), [&](int a, int b) {
+        const size_t na = ones[size_t(a)].entries.size();
+        const size_t nb = ones[size_t(b)].entries.size();
+        return na != nb ? na > nb : rank[size_t(a)] < rank[size_t(b)];
+    });
+    analysis.oneMissing.reserve(qsizetype(oneOrder.size()));
+    analysis.buyNext.reserve(qsizetype(oneOrder.size()));
+    for (const int p : oneOrder) {
+        Group& group = ones[size_t(p)];
+        analysis.oneMissing.append({ingredientAt(p), drinksOf(group)});
+        analysis.buyNext.append({ingredientAt(p), int(group.entries.size())});
+    }
+
+    // The pairs in name order: the new ones merged in, the empty ones dropped. A counting sort by
+    // size (most first) keeps that order among equals.
+    std::sort(twoNew.begin(), twoNew.end());
+    std::vector<std::pair<quint64, Group*>> all(twoOrder.size() + twoNew.size());
+    std::merge(twoOrder.begin(), twoOrder.end(), twoNew.begin(), twoNew.end(), all.begin());
+    twoNew.clear();
+    twoOrder.clear();
+    size_t largest = 0;
+    for (const auto& [key, group] : all) {
+        if (group->entries.empty()) {
+            twos.erase(key);
+            continue;
+        }
+        twoOrder.emplace_back(key, group);
+        largest = std::max(largest, group->entries.size());
+    }
+    const std::vector<std::pair<quint64, Group*>>& named = twoOrder;
+    std::vector<size_t> start(largest + 2, 0);
+    for (const auto& [key, group] : named)
+        ++start[largest - group->entries.size() + 1];
+    for (size_t i = 1; i < start.size(); ++i)
+        start[i] += start[i - 1];
+    std::vector<const std::pair<quint64, Group*>*> bySize(named.size());
+    for (const auto& pair : named)
+        bySize[start[largest - pair.second->entries.size()]++] = &pair;
+    analysis.twoMissing.reserve(qsizetype(bySize.size()));
+    for (const auto* pair : bySize) {
+        const int first = byRank[size_t(pair->first >> 32)];
+        const int second = byRank[size_t(pair->first & 0xffffffffu)];
+        analysis.twoMissing.append({ingredientAt(first), ingredientAt(second), drinksOf(*pair->second)});
+    }
+
+    analysis.sequence = shopping.result();
     return analysis;
+}
+
+Tracker::Tracker() = default;
+Tracker::~Tracker() = default;
+Tracker::Tracker(Tracker&&) noexcept = default;
+Tracker& Tracker::operator=(Tracker&&) noexcept = default;
+
+Analysis Tracker::analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)
+{
+    if (!m_state || m_state->index != &index || m_state->indexVersion != index.version() ||
+        !sameOptions(m_state->options, options) || !sameBar(m_state->catalogue, catalogue)) {
+        m_state = std::make_unique<State>();
+        m_state->build(index, catalogue, options);
+    } else {
+        m_state->follow(catalogue);
+    }
+    return m_state->answer();
+}
+
+Analysis Tracker::analyse(const Options& options)
+{
+    const DBLib::RecipeIndex& index = DBLib::RecipeIndex::current();
+    const quint64 shape = DBLib::RecipeIndex::catalogueShapeGeneration();
+    if (m_state && m_shapeSeen == shape) {
+        // Only stock marks changed since the catalogue was read: read those alone.
+        QList<DBLib::Ingredient> catalogue = m_state->catalogue;
+        const std::vector<qint64> stocked = DBLib::StockedIngredientIds();
+        for (DBLib::Ingredient& i : catalogue)
+            i.inStock = std::binary_search(stocked.begin(), stocked.end(), i.id);
+        return analyse(index, catalogue, options);
+    }
+    m_shapeSeen = shape;
+    return analyse(index, DBLib::IngredientCatalogue(), options);
+}
+
+Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)
+{
+    return Tracker().analyse(index, catalogue, options);
 }
 
 Analysis Analyse(const Options& options)
 {
-    return Analyse(DBLib::RecipeIndex::current(), DBLib::IngredientCatalogue(), options);
+    return Tracker().analyse(options);
 }
 
 } // namespace Planner

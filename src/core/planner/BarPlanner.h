@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace DBLib {
 class RecipeIndex;
 }
@@ -74,7 +76,31 @@ struct Analysis
     QList<TwoMissing> twoMissing; // most drinks first, then by the names
 };
 
-// The analysis of the index's recipes against the catalogue's stock marks.
+// Analyses one bar again and again. The first analysis, and one after the recipes, the catalogue
+// (stock marks aside) or the options changed, works everything out; after a stock change only the
+// drinks that use an ingredient whose state changed are looked at again.
+class Tracker
+{
+public:
+    Tracker();
+    ~Tracker();
+    Tracker(Tracker&&) noexcept;
+    Tracker& operator=(Tracker&&) noexcept;
+
+    // The index's recipes against the catalogue's stock marks. The index must stay alive (or be
+    // changed, which this notices) while the tracker is used with it.
+    Analysis analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options);
+    // The same for the open database; when only stock marks changed since the last call, only
+    // those are read.
+    Analysis analyse(const Options& options);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+    quint64 m_shapeSeen = 0;
+};
+
+// The analysis of the index's recipes against the catalogue's stock marks, worked out afresh.
 Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options);
 // The same for the open database.
 Analysis Analyse(const Options& options);

@@ -2,6 +2,7 @@
 
 #include "core/store/DerivedFlags.h"
 #include "core/store/Lib.h"
+#include "core/store/RecipeIndex.h"
 #include "core/store/StoreInternal.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ QString columnOf(IngredientList list)
 
 void saveList(Sql::Connection& db, IngredientList list, const QStringList& onList)
 {
+    const RecipeIndex::MarksOnly marks;
     const QString column = columnOf(list);
     db.exec(QStringLiteral("UPDATE Ingredients SET %1 = 0").arg(column));
     Sql::Statement mark = db.prepare(QStringLiteral("UPDATE Ingredients SET %1 = 1 WHERE Ingredient = ?1").arg(column));
@@ -54,6 +56,15 @@ QList<Ingredient> IngredientCatalogue()
         catalogue.append(ingredient);
     }
     return catalogue;
+}
+
+std::vector<qint64> StockedIngredientIds()
+{
+    std::vector<qint64> ids;
+    Sql::Statement select(Database(), QStringLiteral("SELECT ID FROM Ingredients WHERE CurrentStock = 1 ORDER BY ID"));
+    while (select.step())
+        ids.push_back(select.int64(0));
+    return ids;
 }
 
 QStringList IngredientNames()

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // The ingredient catalogue with its stock and shopping-list marks and substitute groups, and the
 // bartending tips. Names and titles always travel as bound values, so quotes in them are just
@@ -27,6 +28,8 @@ struct Ingredient
 
 // The one reader of the catalogue: every row in name order (letter case aside), then by ID.
 QList<Ingredient> IngredientCatalogue();
+// The IDs of the ingredients in stock, ascending.
+std::vector<qint64> StockedIngredientIds();
 // The names of the catalogue in that order, rows without a name left out (a name of blanks stays).
 QStringList IngredientNames();
 

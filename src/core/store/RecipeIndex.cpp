@@ -26,6 +26,10 @@ State& state()
 int ownWrites = 0;
 quint64 catalogueChanges = 0;
 int namesKept = 0;
+int marksOnly = 0;
+quint64 catalogueShapeChanges = 0;
+// Index versions are counted over all indexes, so a rebuilt one never repeats an old number.
+quint64 indexVersions = 0;
 quint64 drinkListChanges = 0;
 quint64 drinkRowChanges = 0;
 
@@ -84,6 +88,7 @@ void RecipeIndex::invalidate()
 {
     state().index.reset();
     ++catalogueChanges;
+    ++catalogueShapeChanges;
     ++drinkListChanges;
     ++drinkRowChanges;
 }
@@ -126,12 +131,31 @@ quint64 RecipeIndex::drinkRowGeneration()
 void RecipeIndex::catalogueChanged()
 {
     ++catalogueChanges;
+    ++catalogueShapeChanges;
+}
+
+RecipeIndex::MarksOnly::MarksOnly()
+{
+    ++marksOnly;
+}
+
+RecipeIndex::MarksOnly::~MarksOnly()
+{
+    --marksOnly;
+}
+
+quint64 RecipeIndex::catalogueShapeGeneration()
+{
+    return outsideChanges() + catalogueShapeChanges;
 }
 
 void RecipeIndex::rowChanged(const char* table, bool updated)
 {
-    if (qstrcmp(table, "Ingredients") == 0)
+    if (qstrcmp(table, "Ingredients") == 0) {
         ++catalogueChanges;
+        if (!updated || marksOnly == 0)
+            ++catalogueShapeChanges;
+    }
     else if (qstrcmp(table, "Drinks") == 0) {
         ++drinkRowChanges;
         if (!updated || namesKept == 0)
@@ -174,6 +198,7 @@ void RecipeIndex::build()
         m_names.append(Lib::DecodeText(drinkRows.value(1)));
     }
     m_liveCount = qsizetype(m_ids.size());
+    m_version = ++indexVersions;
 }
 
 qsizetype RecipeIndex::slotOf(qint64 drinkId) const
@@ -211,6 +236,7 @@ bool RecipeIndex::add(qint64 drinkId, const QString& name, const std::vector<qin
     m_offsets.push_back(quint32(m_lines.size()));
     m_names.append(name);
     ++m_liveCount;
+    m_version = ++indexVersions;
     if (m_byNameReady) {
         const auto at = std::upper_bound(m_byName.begin(), m_byName.end(), name, [this](const QString& n, quint32 slot) {
             return NameLess(n, m_names.at(qsizetype(slot)));
@@ -298,6 +324,7 @@ void RecipeIndex::remove(qint64 drinkId)
     // The name stays: the name order still holds the dead slot in its place.
     m_live[size_t(slot)] = false;
     --m_liveCount;
+    m_version = ++indexVersions;
 }
 
 std::span<const qint64> RecipeIndex::ingredientsOf(qint64 drinkId) const

@@ -56,6 +56,18 @@ public:
     // it can be kept until it changes.
     static quint64 catalogueGeneration();
     static void catalogueChanged();
+    // Writes to the catalogue that change its stock and shopping-list marks only say so with this
+    // guard; the count below then stays.
+    class MarksOnly
+    {
+    public:
+        MarksOnly();
+        ~MarksOnly();
+        MarksOnly(const MarksOnly&) = delete;
+        MarksOnly& operator=(const MarksOnly&) = delete;
+    };
+    // Counts changes of the catalogue other than its stock and shopping-list marks.
+    static quint64 catalogueShapeGeneration();
 
     // Live drinks, in ID order.
     qsizetype drinkCount() const { return m_liveCount; }
@@ -84,6 +96,10 @@ public:
     QString nameOf(qint64 drinkId) const;
     bool contains(qint64 drinkId) const { return slotOf(drinkId) >= 0; }
 
+    // Changes whenever the index changes (a drink written or removed, a rebuild): what is worked out
+    // from it, and pointers into it, hold while this stays the same.
+    quint64 version() const { return m_version; }
+
     // Bytes held, roughly (for the benchmark's memory figure).
     qsizetype memoryUse() const;
 
@@ -108,6 +124,7 @@ private:
     std::vector<qint64> m_lines;
     QStringList m_names;
     qsizetype m_liveCount = 0;
+    quint64 m_version = 0;
     // Slots by name (dead ones included) and each slot's place in that order; worked out when
     // first asked for (m_byNameReady).
     mutable std::vector<quint32> m_byName;

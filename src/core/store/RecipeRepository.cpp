@@ -293,6 +293,7 @@ int AddMissingIngredientsToShoppingList(const QString& name)
     if (!id)
         return -1;
     Sql::Connection& db = Database();
+    const RecipeIndex::MarksOnly marks;
     db.execute(QStringLiteral("UPDATE Ingredients SET ShoppingList = 1 WHERE CurrentStock = 0 AND ShoppingList = 0 "
                               "AND ID IN (SELECT IngID FROM DrinkInfo WHERE DrinkID = ?1)"),
                {*id});

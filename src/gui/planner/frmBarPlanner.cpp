@@ -151,7 +151,7 @@ void frmBarPlanner::Refresh()
     options.substitutes = chkSubstitutes->isChecked();
     options.nonAlcoholicOnly = chkNonAlcoholic->isChecked();
     try {
-        m_analysis = Planner::Analyse(options);
+        m_analysis = m_tracker.analyse(options);
     } catch (const std::exception& e) {
         m_analysis = {};
         ErrorReport::show(this, windowTitle(), QStringLiteral("The bar could not be worked out."), e);

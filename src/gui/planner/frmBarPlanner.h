@@ -40,6 +40,8 @@ private:
     QTreeWidget* makeTree(const char* name);
 
     DrinkListHost* m_host;
+    // Follows the stock from one refresh to the next, so a change re-reads only what it touched.
+    Planner::Tracker m_tracker;
     Planner::Analysis m_analysis;
 
     QTabWidget* tabPlanner = nullptr;

@@ -13,10 +13,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -59,9 +60,13 @@ frmFind::frmFind(DrinkListHost* host, QWidget* parent) : QWidget(parent, Qt::Win
 
     Label2 = new QLabel(QStringLiteral("Click on Drink:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    lstFind = new QListWidget(this);
+    // The hits are taken in one step by a model: a search may find a hundred thousand drinks.
+    m_hits = new QStringListModel(this);
+    lstFind = new QListView(this);
     lstFind->setObjectName(QStringLiteral("lstFind"));
+    lstFind->setModel(m_hits);
     lstFind->setUniformItemSizes(true);
+    lstFind->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Label2->setBuddy(lstFind);
 
     TextSearch = new QLineEdit(this);
@@ -143,8 +148,8 @@ frmFind::frmFind(DrinkListHost* host, QWidget* parent) : QWidget(parent, Qt::Win
     connect(TextSearch, &QLineEdit::returnPressed, cmdFind, &QPushButton::click);
     connect(cmbIngredients->lineEdit(), &QLineEdit::returnPressed, cmdFind, &QPushButton::click);
     // A click (again) or a keyboard move in the hit list selects the drink in the main window.
-    connect(lstFind, &QListWidget::itemClicked, this, &frmFind::lstFind_Click);
-    connect(lstFind, &QListWidget::itemSelectionChanged, this, &frmFind::lstFind_Click);
+    connect(lstFind, &QListView::clicked, this, &frmFind::lstFind_Click);
+    connect(lstFind->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmFind::lstFind_Click);
     Form_Load();
 }
 
@@ -204,7 +209,7 @@ void frmFind::cmdFind_Click()
 {
     if (m_host && m_host->isDrinkListLoading()) {
         // The main list is half filled while it loads; searching it now would miss drinks.
-        lstFind->clear();
+        m_hits->setStringList({});
         m_panel1->setText(SearchingText);
         m_searchPending = true;
         return;
@@ -218,11 +223,11 @@ void frmFind::RunSearch()
     if (category.isEmpty()) {
         MessageBox::show(this, QMessageBox::NoIcon, QStringLiteral("Category to Search not Selected"),
                          QStringLiteral("Please Enter Category to Search"), QMessageBox::Ok);
-        lstFind->clear();
+        m_hits->setStringList({});
         m_panel1->setText(CompletedText);
         return;
     }
-    lstFind->clear();
+    m_hits->setStringList({});
     const QString statusBefore = m_panel1->text();
     m_panel1->setText(SearchingText);
     // The search does not yield to the event loop; show the state before it starts.
@@ -253,7 +258,7 @@ void frmFind::RunSearch()
         }
         static const QStringList empty;
         static const Lib::LetterIndex noIndex{};
-        lstFind->addItems(FindSearch::Search(request, m_host ? m_host->drinkListEntries() : empty,
+        m_hits->setStringList(FindSearch::Search(request, m_host ? m_host->drinkListEntries() : empty,
                                              m_host ? m_host->drinkListIndex() : noIndex, step));
     } catch (const std::exception& e) {
         ErrorReport::show(this, windowTitle(), QStringLiteral("The search could not be completed."), e);
@@ -264,10 +269,10 @@ void frmFind::RunSearch()
 
 void frmFind::lstFind_Click()
 {
-    const QListWidgetItem* item = lstFind->currentItem();
-    if (!m_host || !item || !item->isSelected())
+    const QModelIndex current = lstFind->currentIndex();
+    if (!m_host || !current.isValid() || !lstFind->selectionModel()->isSelected(current))
         return;
-    const int position = FindSearch::PositionOfHit(m_host->drinkListEntries(), item->text());
+    const int position = FindSearch::PositionOfHit(m_host->drinkListEntries(), current.data().toString());
     if (position >= 0)
         m_host->selectDrinkAt(position);
 }

@@ -5,10 +5,11 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class QStringListModel;
 class DrinkListHost;
 
 // Finds drinks by a piece of their name or directions, or by an ingredient they use, within the
@@ -36,12 +37,13 @@ private:
 
     DrinkListHost* m_host;
     bool m_searchPending = false;
+    QStringListModel* m_hits = nullptr;
 
 public:
     QLabel* Label1 = nullptr;
     QComboBox* cmbFind = nullptr;
     QLabel* Label2 = nullptr;
-    QListWidget* lstFind = nullptr;
+    QListView* lstFind = nullptr;
     QLineEdit* TextSearch = nullptr;
     QLabel* Label3 = nullptr;
     QComboBox* cmbIngredients = nullptr;

@@ -26,8 +26,14 @@ class TestFind : public QObject
     QComboBox* categories() { return child<QComboBox>(m_find, "cmbFind"); }
     QComboBox* ingredients() { return child<QComboBox>(m_find, "cmbIngredients"); }
     QLineEdit* textBox() { return child<QLineEdit>(m_find, "TextSearch"); }
-    QListWidget* list() { return child<QListWidget>(m_find, "lstFind"); }
-    QStringList hits() { return listTexts(list()); }
+    QListView* list() { return child<QListView>(m_find, "lstFind"); }
+    QStringList hits()
+    {
+        QStringList texts;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            texts << list()->model()->index(row, 0).data().toString();
+        return texts;
+    }
 
     void find(const QString& text)
     {
@@ -36,7 +42,9 @@ class TestFind : public QObject
     }
     void clickHit(const QString& text)
     {
-        const QRect place = list()->visualItemRect(list()->findItems(text, Qt::MatchExactly).value(0));
+        const QModelIndex hit = list()->model()->index(int(hits().indexOf(text)), 0);
+        QVERIFY(hit.isValid());
+        const QRect place = list()->visualRect(hit);
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, place.center());
     }
 

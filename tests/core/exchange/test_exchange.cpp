@@ -66,20 +66,6 @@ QString drinkXml(const QString& name, const QString& directions, const QString& 
         .arg(name, directions, glass, lines);
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)"_ba;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes, const QDate& modified = {})
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    if (modified.isValid())
-        QVERIFY(f.setFileTime(QDateTime(modified, QTime(12, 0)), QFileDevice::FileModificationTime));
-}
-
 // All a service answers to one request, until it closes the connection.
 QByteArray exchangeRaw(quint16 port, const QByteArray& request)
 {
@@ -388,8 +374,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, written);
         QTemporaryDir dir;
-        writeBytes(dir.filePath(u"longer"_s), QByteArray(100, 'x'));
-        writeBytes(dir.filePath(u"target"_s), "keep me");
+        ::writeFile(dir.filePath(u"longer"_s), QByteArray(100, 'x'));
+        ::writeFile(dir.filePath(u"target"_s), "keep me");
         QVERIFY(QFile::link(dir.filePath(u"target"_s), dir.filePath(u"link"_s)));
         QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
         QString error;
@@ -405,7 +391,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"doc"_s), second = dir.filePath(u"second name"_s);
-        writeBytes(path, QByteArray(5000, 'q'));
+        ::writeFile(path, QByteArray(5000, 'q'));
         // A second name for the same file shows what was written over the content.
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()), 0);
         DestroyFile(path);
@@ -632,11 +618,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, status);
         QFETCH(QString, body);
         QTemporaryDir dir;
-        writeBytes(dir.filePath(u"a.b.xml"_s), exchangeDocument({drink("F")}));
-        writeBytes(dir.filePath(u"feb1.xml"_s), exchangeDocument({drink("F")}), QDate(2024, 2, 1));
+        ::writeFile(dir.filePath(u"a.b.xml"_s), exchangeDocument({drink("F")}));
+        QFile feb1(::writeFile(dir.filePath(u"feb1.xml"_s), exchangeDocument({drink("F")})));
+        QVERIFY(feb1.open(QIODevice::ReadWrite) &&
+                feb1.setFileTime(QDateTime(QDate(2024, 2, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
         QDir(dir.path()).mkdir(u"in"_s);
         for (int i = 0; i < stored; ++i)
-            writeBytes(dir.filePath(u"in/earlier%1.xml"_s.arg(i)), "x");
+            ::writeFile(dir.filePath(u"in/earlier%1.xml"_s.arg(i)), "x");
         ExchangeService service({dir.path(), dir.filePath(u"in"_s), 4096, 1 << 20, 2, 2000});
         const QByteArray answer = exchangeRaw(service.start(QHostAddress::LocalHost, 0, nullptr), request);
         QVERIFY2(answer.startsWith("HTTP/1.") && answer.mid(9, 3) == status, answer.constData());
@@ -776,7 +764,7 @@ private Q_SLOTS:
         service.replies[u"/QZ/CheckInternet.asp"_s] = {.body = "0"};
         QStringList index;
         for (const QString& stem : stems) {
-            writeBytes(m_data->file(stem), "mine " + stem.toUtf8());
+            ::writeFile(m_data->file(stem), "mine " + stem.toUtf8());
             index << u"2/1/2024 "_s + stem;
             service.replies[u"/QZ/%1.xml"_s.arg(stem)] = {.body = exchangeDocument({drink(qPrintable(stem))})};
         }

@@ -426,9 +426,7 @@ private Q_SLOTS:
         const std::optional<DBLib::Drink> sunny = DBLib::ReadDrinkById(2);
         QVERIFY(sunny && sunny->name == u"SUNNY DAY"_s && sunny->glassType == 2);
         QCOMPARE(sunny->description, u"Shake.\r\n"_s);
-        QCOMPARE(sunny->lines.size(), 2);
-        QCOMPARE(sunny->lines[0].amount + u'|' + sunny->lines[0].ingredient, u"1 oz|Lime Juice"_s);
-        QCOMPARE(sunny->lines[1].amount + u'|' + sunny->lines[1].ingredient, u"3|Grenadine"_s);
+        QCOMPARE(recipeLines(*sunny), (QStringList{u"1 oz|Lime Juice"_s, u"3|Grenadine"_s}));
         QCOMPARE(AddNewRecordsToDatabase(drinks).duplicates, 4);
     }
 
@@ -526,8 +524,7 @@ private Q_SLOTS:
         client.get(u"/a?b=1/2"_s, 10, [&](const FetchResult& r) { result = r; });
         QVERIFY(!result); // the answer comes later, always
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), Patience);
-        QCOMPARE(result->ok, ok);
-        QVERIFY(!client.busy());
+        QVERIFY(result->ok == ok && !client.busy());
         const QString got = ok ? QString::fromUtf8(result->body) : result->error;
         QVERIFY2(matchesPattern(got, text), qPrintable(got));
         if (root.isEmpty())
@@ -575,9 +572,7 @@ private Q_SLOTS:
         QVERIFY(sender.busy());
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, Patience);
         QTest::qWait(20); // one report only
-        QCOMPARE(done.count(), 1);
-        QCOMPARE(done[0][0].toBool(), delivered);
-        QCOMPARE(done[0][1].toString(), error);
+        QCOMPARE(done, (QList<QVariantList>{{delivered, error}}));
         QVERIFY(!sender.busy());
         if (root.isEmpty())
             QCOMPARE(service.requests.value(0), request);
@@ -829,9 +824,8 @@ private Q_SLOTS:
         for (const UpdateRun::Item& item : run.items())
             states << item.state;
         QCOMPARE(states.join(u", "_s), c.states);
-        QVERIFY(!run.running());
-        QCOMPARE(run.updatesFound(), !c.states.isEmpty());
-        QCOMPARE(run.addedAny(), c.added > 0);
+        QCOMPARE(QList<bool>({run.running(), run.updatesFound(), run.addedAny()}),
+                 QList<bool>({false, !c.states.isEmpty(), c.added > 0}));
         QCOMPARE(queryNumber("SELECT COUNT(*) FROM Drinks"), c.added);
         if (!c.added)
             QCOMPARE(queryNumber("SELECT COUNT(*) FROM Ingredients"), ingredients);

@@ -512,37 +512,28 @@ void say(const char* text)
         std::_Exit(3);
 }
 
-int childImport(const QString& dbPath, const QString& docPath)
+// One piece of work from "ready" to "done": a drink document added, a recipe file imported, or an
+// opening (which upgrades a first-release file, so the database is opened after "ready").
+int childOnce(const QString& kind, const QString& dbPath, const QString& docPath)
 {
-    QFile file(docPath);
-    QString error;
-    const auto drinks = file.open(QIODevice::ReadOnly) ? Online::ReadDrinkDocument(file.readAll(), &error) : std::nullopt;
-    if (!drinks)
-        throw std::runtime_error("the document was refused: " + error.toStdString());
-    DBLib::OpenRecipeDatabase(dbPath);
+    std::optional<QList<Online::ExchangeDrink>> drinks;
+    if (kind == u"import"_s) {
+        QFile file(docPath);
+        QString error;
+        drinks = file.open(QIODevice::ReadOnly) ? Online::ReadDrinkDocument(file.readAll(), &error) : std::nullopt;
+        if (!drinks)
+            throw std::runtime_error("the document was refused: " + error.toStdString());
+    }
+    if (kind != u"upgrade"_s)
+        DBLib::OpenRecipeDatabase(dbPath);
     say("ready\n");
-    Online::AddNewRecordsToDatabase(*drinks);
-    DBLib::CloseRecipeDatabase();
-    say("done\n");
-    return 0;
-}
-
-int childImportFile(const QString& dbPath, const QString& docPath)
-{
-    DBLib::OpenRecipeDatabase(dbPath);
-    say("ready\n");
-    const Formats::ImportSummary summary = Formats::Import({docPath});
-    if (summary.added() == 0)
+    if (kind == u"upgrade"_s) {
+        DBLib::OpenRecipeDatabase(dbPath);
+    } else if (drinks) {
+        Online::AddNewRecordsToDatabase(*drinks);
+    } else if (const Formats::ImportSummary summary = Formats::Import({docPath}); summary.added() == 0) {
         throw std::runtime_error("nothing was imported: " + summary.text().toStdString());
-    DBLib::CloseRecipeDatabase();
-    say("done\n");
-    return 0;
-}
-
-int childUpgrade(const QString& dbPath)
-{
-    say("ready\n");
-    DBLib::OpenRecipeDatabase(dbPath);
+    }
     DBLib::CloseRecipeDatabase();
     say("done\n");
     return 0;
@@ -917,13 +908,12 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments().mid(1);
     try {
         if (args.value(0) == u"--child"_s) {
-            if (args.size() == 4 && args.at(1) == u"import"_s)
-                return childImport(args.at(2), args.at(3));
-            if (args.size() == 4 && args.at(1) == u"importfile"_s)
-                return childImportFile(args.at(2), args.at(3));
-            if (args.size() == 3 && args.at(1) == u"upgrade"_s)
-                return childUpgrade(args.at(2));
-            if (args.size() == 4 && args.at(1) == u"edit"_s)
+            const QString kind = args.value(1);
+            if (args.size() == 4 && (kind == u"import"_s || kind == u"importfile"_s))
+                return childOnce(kind, args.at(2), args.at(3));
+            if (args.size() == 3 && kind == u"upgrade"_s)
+                return childOnce(kind, args.at(2), QString());
+            if (args.size() == 4 && kind == u"edit"_s)
                 return childEdit(args.at(2), args.at(3).toULongLong());
             return usage();
         }

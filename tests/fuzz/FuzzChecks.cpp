@@ -9,8 +9,10 @@
 
 #include <QSet>
 #include <cstring>
+#include <functional>
 
 using namespace Online;
+using namespace Qt::StringLiterals;
 
 namespace FuzzChecks {
 
@@ -22,11 +24,11 @@ QString quoted(const QString& text)
     QString shown;
     for (const QChar c : text.left(160)) {
         if (c.unicode() < 32)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            shown += u"\\x%1"_s.arg(c.unicode(), 2, 16, QChar(u'0'));
         else
             shown += c;
     }
-    return QLatin1Char('"') + shown + (text.size() > 160 ? QStringLiteral("...\"") : QStringLiteral("\""));
+    return u'"' + shown + (text.size() > 160 ? u"...\""_s : u"\""_s);
 }
 
 // A drink in one line, for comparing and reporting (documents cannot hold the separator).
@@ -43,8 +45,8 @@ QString describe(const ExchangeDrink& d)
 // unchanged.
 bool writtenAsIs(const QString& text)
 {
-    return !text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&')) &&
-           !text.contains(QLatin1String("]]>")) && !text.contains(QLatin1Char('\r'));
+    return !text.contains(u'<') && !text.contains(u'&') &&
+           !text.contains(QLatin1String("]]>")) && !text.contains(u'\r');
 }
 
 // A drink read from a document must be exportable: written alone and read again it is the same.
@@ -58,15 +60,11 @@ QString checkRoundTrip(const ExchangeDrink& drink)
     QString error;
     const std::optional<QList<ExchangeDrink>> again = ReadDrinkDocument(document.toUtf8(), &error);
     if (!again)
-        return QStringLiteral("drink %1 written as a document cannot be read back: %2")
-            .arg(quoted(drink.name), error);
+        return u"drink %1 written as a document cannot be read back: %2"_s.arg(quoted(drink.name), error);
     if (again->size() != 1)
-        return QStringLiteral("drink %1 written alone reads back as %2 drinks")
-            .arg(quoted(drink.name))
-            .arg(again->size());
+        return u"drink %1 written alone reads back as %2 drinks"_s.arg(quoted(drink.name)).arg(again->size());
     if (describe(again->constFirst()) != describe(drink))
-        return QStringLiteral("drink %1 came back as %2")
-            .arg(quoted(describe(drink)), quoted(describe(again->constFirst())));
+        return u"drink %1 came back as %2"_s.arg(quoted(describe(drink)), quoted(describe(again->constFirst())));
     return {};
 }
 
@@ -112,18 +110,16 @@ QString drinkDocument(const QByteArray& bytes)
     QString error;
     const std::optional<QList<ExchangeDrink>> drinks = ReadDrinkDocument(bytes, &error);
     if (!drinks)
-        return error.isEmpty() ? QStringLiteral("the document was refused without a reason") : QString();
+        return error.isEmpty() ? u"the document was refused without a reason"_s : QString();
     for (const ExchangeDrink& drink : *drinks) {
         if (drink.name.isEmpty() || drink.name != drink.name.trimmed())
-            return QStringLiteral("a drink was accepted with the name %1").arg(quoted(drink.name));
+            return u"a drink was accepted with the name %1"_s.arg(quoted(drink.name));
         const std::optional<qint16> glass = ParseGlassType(drink.glassType);
         if (!glass || QString::number(*glass) != drink.glassType)
-            return QStringLiteral("drink %1 has the glass %2")
-                .arg(quoted(drink.name), quoted(drink.glassType));
+            return u"drink %1 has the glass %2"_s.arg(quoted(drink.name), quoted(drink.glassType));
         for (const ExchangeIngredient& line : drink.ingredients) {
             if (line.type.trimmed().isEmpty())
-                return QStringLiteral("drink %1 has a recipe line without an ingredient")
-                    .arg(quoted(drink.name));
+                return u"drink %1 has a recipe line without an ingredient"_s.arg(quoted(drink.name));
         }
         if (QString problem = checkRoundTrip(drink); !problem.isEmpty())
             return problem;
@@ -136,16 +132,16 @@ QString updateIndex(const QByteArray& bytes)
     QString error;
     const std::optional<QList<UpdateIndexItem>> items = ReadUpdateIndex(bytes, &error);
     if (!items)
-        return error.isEmpty() ? QStringLiteral("the index was refused without a reason") : QString();
+        return error.isEmpty() ? u"the index was refused without a reason"_s : QString();
 
     for (const UpdateIndexItem& item : *items) {
         if (item.count != item.count.trimmed())
-            return QStringLiteral("the count %1 was not trimmed").arg(quoted(item.count));
+            return u"the count %1 was not trimmed"_s.arg(quoted(item.count));
         if (const std::optional<QDate> date = ParseExchangeDate(item.date)) {
             const QString written = FormatExchangeDate(*date);
             const std::optional<QDate> again = ParseExchangeDate(written);
             if (!again || *again != *date)
-                return QStringLiteral("the date %1 was written as %2, which does not read back")
+                return u"the date %1 was written as %2, which does not read back"_s
                     .arg(quoted(item.date), quoted(written));
         }
     }
@@ -153,30 +149,28 @@ QString updateIndex(const QByteArray& bytes)
     QStringList problems;
     const QList<QueuedUpdate> queued = SelectUpdates(*items, QDate(1990, 1, 1), &problems);
     if (queued.size() + problems.size() > items->size())
-        return QStringLiteral("%1 items gave %2 downloads and %3 problems")
-            .arg(items->size())
-            .arg(queued.size())
+        return u"%1 items gave %2 downloads and %3 problems"_s.arg(items->size()).arg(queued.size())
             .arg(problems.size());
     QSet<QString> stems;
     for (const QueuedUpdate& update : queued) {
         if (!IsSafeFileStem(update.stem))
-            return QStringLiteral("the unsafe file name %1 was chosen for download").arg(quoted(update.stem));
+            return u"the unsafe file name %1 was chosen for download"_s.arg(quoted(update.stem));
         if (stems.contains(update.stem.toLower()))
-            return QStringLiteral("the file %1 was chosen twice").arg(quoted(update.stem));
+            return u"the file %1 was chosen twice"_s.arg(quoted(update.stem));
         stems.insert(update.stem.toLower());
     }
 
     const QByteArray written = WriteUpdateIndex(*items);
     const std::optional<QList<UpdateIndexItem>> again = ReadUpdateIndex(written, &error);
     if (!again)
-        return QStringLiteral("the index written again cannot be read: %1").arg(error);
+        return u"the index written again cannot be read: %1"_s.arg(error);
     if (again->size() != items->size())
-        return QStringLiteral("%1 items were written and %2 read back").arg(items->size()).arg(again->size());
+        return u"%1 items were written and %2 read back"_s.arg(items->size()).arg(again->size());
     for (qsizetype i = 0; i < items->size(); ++i) {
         const UpdateIndexItem& a = items->at(i);
         const UpdateIndexItem& b = again->at(i);
         if (a.date != b.date || a.file != b.file || a.count != b.count)
-            return QStringLiteral("item %1 (%2, %3, %4) read back as (%5, %6, %7)")
+            return u"item %1 (%2, %3, %4) read back as (%5, %6, %7)"_s
                 .arg(QString::number(i + 1), quoted(a.date), quoted(a.file), quoted(a.count), quoted(b.date),
                      quoted(b.file), quoted(b.count));
     }
@@ -187,45 +181,34 @@ QString textCoding(const QByteArray& bytes)
 {
     QString text(bytes.size() / 2, Qt::Uninitialized);
     std::memcpy(text.data(), bytes.constData(), size_t(text.size()) * sizeof(QChar));
-
-    std::optional<QString> encoded;
-    try {
-        encoded = Lib::EncodeText(text);
-    } catch (const Lib::TextCodingError& e) {
-        if (e.message().isEmpty())
-            return QStringLiteral("EncodeText refused without a reason");
-    }
-    if (encoded.has_value() != codable(text, int(Lib::TextShift)))
-        return encoded ? QStringLiteral("EncodeText accepted %1, which has no stored form").arg(quoted(text))
-                       : QStringLiteral("EncodeText refused %1").arg(quoted(text));
-    if (encoded) {
+    // Each direction, then the other one undoing it. What the database hands over arrives as a
+    // variant: decoding one must give the same.
+    const auto encode = [](const QString& t) { return Lib::EncodeText(t); };
+    const auto decode = [](const QString& t) { return Lib::DecodeText(t); };
+    const struct
+    {
+        const char *name, *undo;
+        std::function<QString(const QString&)> forth, back;
+        int delta;
+    } ways[] = {{"EncodeText", "DecodeText", encode, decode, int(Lib::TextShift)},
+                {"DecodeText", "EncodeText", decode, encode, -int(Lib::TextShift)}};
+    for (const auto& way : ways) {
+        std::optional<QString> done;
         try {
-            if (Lib::DecodeText(*encoded) != text)
-                return QStringLiteral("DecodeText does not undo EncodeText for %1").arg(quoted(text));
-        } catch (const Lib::TextCodingError&) {
-            return QStringLiteral("DecodeText refused what EncodeText made of %1").arg(quoted(text));
+            done = way.forth(text);
+        } catch (const Lib::TextCodingError& e) {
+            if (e.message().isEmpty())
+                return u"%1 refused without a reason"_s.arg(QLatin1String(way.name));
         }
-    }
-
-    std::optional<QString> decoded;
-    try {
-        decoded = Lib::DecodeText(text);
-    } catch (const Lib::TextCodingError& e) {
-        if (e.message().isEmpty())
-            return QStringLiteral("DecodeText refused without a reason");
-    }
-    if (decoded.has_value() != codable(text, -int(Lib::TextShift)))
-        return decoded ? QStringLiteral("DecodeText accepted %1, which no text encodes to").arg(quoted(text))
-                       : QStringLiteral("DecodeText refused %1").arg(quoted(text));
-    if (decoded) {
+        if (done.has_value() != codable(text, way.delta))
+            return u"%1 %2 %3"_s.arg(QLatin1String(way.name), done ? u"accepted"_s : u"refused"_s, quoted(text));
         try {
-            if (Lib::EncodeText(*decoded) != text)
-                return QStringLiteral("EncodeText does not undo DecodeText for %1").arg(quoted(text));
-            // What the database hands over arrives as a variant.
-            if (Lib::DecodeText(QVariant(text)) != *decoded)
-                return QStringLiteral("DecodeText of a variant differs for %1").arg(quoted(text));
+            if (done && way.back(*done) != text)
+                return u"%1 does not undo %2 for %3"_s.arg(QLatin1String(way.undo), QLatin1String(way.name), quoted(text));
+            if (done && way.delta < 0 && Lib::DecodeText(QVariant(text)) != *done)
+                return u"DecodeText of a variant differs for %1"_s.arg(quoted(text));
         } catch (const Lib::TextCodingError&) {
-            return QStringLiteral("EncodeText refused what DecodeText made of %1").arg(quoted(text));
+            return u"%1 refused what %2 made of %3"_s.arg(QLatin1String(way.undo), QLatin1String(way.name), quoted(text));
         }
     }
     return {};
@@ -236,18 +219,18 @@ QString submissionBody(const QByteArray& bytes)
     QString error;
     const std::optional<QString> decoded = ExchangeService::DecodeSubmissionBody(bytes, &error);
     if (!decoded && error.isEmpty())
-        return QStringLiteral("the body was refused without a reason");
+        return u"the body was refused without a reason"_s;
 
     // The same bytes as the texts of a drink, separated by line feeds, sent the way the program
     // sends it.
-    const QStringList parts = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    const QStringList parts = QString::fromUtf8(bytes).split(u'\n');
     const auto part = [&](qsizetype i, const char* otherwise) {
         return i < parts.size() ? xmlCharactersOnly(parts.at(i)) : QString::fromLatin1(otherwise);
     };
     ExchangeDrink drink;
     drink.name = part(0, "Drink").trimmed();
     drink.directions = part(1, "");
-    drink.glassType = QStringLiteral("3");
+    drink.glassType = u"3"_s;
     drink.ingredients.append({part(2, "1 oz"), part(3, "Gin"), parts.size() > 4, part(4, "")});
     if (drink.name.isEmpty() || drink.ingredients.constFirst().type.trimmed().isEmpty() ||
         !writtenAsIs(drink.ingredients.constFirst().substitute))
@@ -255,24 +238,23 @@ QString submissionBody(const QByteArray& bytes)
     const QString document = WriteDrinkDocument(drink);
     // "%20" and "*" followed by an entity name stand for a blank and "&" on the wire, so a drink
     // whose own text holds them cannot be told apart from one that holds a blank or "&".
-    if (document.contains(QLatin1Char('*')) || document.contains(QLatin1String("%20")))
+    if (document.contains(u'*') || document.contains(QLatin1String("%20")))
         return {};
     const QByteArray body = SubmissionBody(document);
     for (const char c : body) {
         if (uchar(c) < 32 || uchar(c) > 127)
-            return QStringLiteral("the submission body of %1 is not printable ASCII").arg(quoted(drink.name));
+            return u"the submission body of %1 is not printable ASCII"_s.arg(quoted(drink.name));
     }
     const std::optional<QString> received = ExchangeService::DecodeSubmissionBody(body, &error);
     if (!received)
-        return QStringLiteral("the service refused the body of %1: %2").arg(quoted(drink.name), error);
+        return u"the service refused the body of %1: %2"_s.arg(quoted(drink.name), error);
     if (*received != document)
-        return QStringLiteral("the service decoded %1 as %2").arg(quoted(document), quoted(*received));
+        return u"the service decoded %1 as %2"_s.arg(quoted(document), quoted(*received));
     const std::optional<QList<ExchangeDrink>> read = ReadDrinkDocument(received->toUtf8(), &error);
     if (!read)
-        return QStringLiteral("the service cannot read the document of %1: %2")
-            .arg(quoted(drink.name), error);
+        return u"the service cannot read the document of %1: %2"_s.arg(quoted(drink.name), error);
     if (read->size() != 1 || describe(read->constFirst()) != describe(drink))
-        return QStringLiteral("the submitted drink %1 arrived as %2 drinks, the first %3")
+        return u"the submitted drink %1 arrived as %2 drinks, the first %3"_s
             .arg(quoted(describe(drink)), QString::number(read->size()), quoted(describe(read->value(0))));
     return {};
 }
@@ -283,9 +265,9 @@ QString pictureList(const QByteArray& bytes)
     QStringList plain;
     for (const QString& entry : entries) {
         if (entry.isEmpty())
-            return QStringLiteral("an empty entry was read");
-        if (!entry.contains(QLatin1Char(',')) && !entry.contains(QLatin1Char('"')) &&
-            !entry.contains(QLatin1Char('\n')) && !entry.contains(QLatin1Char('\r')) &&
+            return u"an empty entry was read"_s;
+        if (!entry.contains(u',') && !entry.contains(u'"') &&
+            !entry.contains(u'\n') && !entry.contains(u'\r') &&
             entry == entry.trimmed())
             plain.append(entry);
     }
@@ -295,9 +277,7 @@ QString pictureList(const QByteArray& bytes)
         file += entry.toUtf8() + "\r\n";
     const QStringList again = PictureList::parse(file);
     if (again != plain)
-        return QStringLiteral("%1 plain entries were written and %2 read back (first: %3)")
-            .arg(plain.size())
-            .arg(again.size())
+        return u"%1 plain entries were written and %2 read back (first: %3)"_s.arg(plain.size()).arg(again.size())
             .arg(quoted(plain.value(0)));
     return {};
 }
@@ -311,19 +291,19 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
 {
     const Formats::ParsedFile parsed = read(bytes);
     if (!parsed.error.isEmpty())
-        return parsed.records.isEmpty() ? QString() : QStringLiteral("a refused file also gave records");
+        return parsed.records.isEmpty() ? QString() : u"a refused file also gave records"_s;
     if (parsed.records.isEmpty())
-        return QStringLiteral("a file without records was not refused");
+        return u"a file without records was not refused"_s;
     QList<DBLib::Drink> accepted;
     QSet<QString> names; // an import adds the first drink of a name; a stored drink's name is unique
     for (const Formats::Record& record : parsed.records) {
         if (record.position.isEmpty())
-            return QStringLiteral("a record without a position");
+            return u"a record without a position"_s;
         if (!record.refusal.isEmpty())
             continue;
         const DBLib::DrinkEntry& e = record.entry;
         if (e.name.trimmed().isEmpty() || e.lines.isEmpty())
-            return QStringLiteral("%1 was accepted without a name or a line").arg(record.position);
+            return u"%1 was accepted without a name or a line"_s.arg(record.position);
         if (names.contains(DBLib::StoredDrinkName(e.name)))
             continue;
         names.insert(DBLib::StoredDrinkName(e.name));
@@ -333,7 +313,7 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
         drink.description = e.description;
         for (const DBLib::DrinkEntry::Line& line : e.lines) {
             if (line.ingredient.trimmed().isEmpty())
-                return QStringLiteral("%1 has a line without an ingredient").arg(record.position);
+                return u"%1 has a line without an ingredient"_s.arg(record.position);
             DBLib::RecipeLine out;
             out.amount = line.amount;
             out.ingredient = line.ingredient;
@@ -347,7 +327,7 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
         return {};
     const Formats::ParsedFile again = read(write(accepted));
     if (!again.error.isEmpty() || again.records.size() != accepted.size())
-        return QStringLiteral("%1 drinks written, read back: %2").arg(accepted.size()).arg(again.error.isEmpty() ? QString::number(again.records.size()) : again.error);
+        return u"%1 drinks written, read back: %2"_s.arg(accepted.size()).arg(again.error.isEmpty() ? QString::number(again.records.size()) : again.error);
     for (qsizetype i = 0; i < accepted.size(); ++i) {
         const DBLib::Drink& d = accepted.at(i);
         const Formats::Record& r = again.records.at(i);
@@ -358,8 +338,7 @@ QString recipeFile(const QByteArray& bytes, Formats::ParsedFile (*read)(const QB
             after << l.amount + u'|' + l.ingredient;
         if (!r.refusal.isEmpty() || r.entry.name != d.name || r.entry.glass != d.glassName ||
             r.entry.description != d.description || before != after)
-            return QStringLiteral("drink %1 (%2) changed on its way through a file: %3")
-                .arg(i + 1)
+            return u"drink %1 (%2) changed on its way through a file: %3"_s.arg(i + 1)
                 .arg(quoted(d.name), r.refusal.isEmpty() ? quoted(r.entry.name + u'/' + after.join(u';')) : r.refusal);
     }
     return {};

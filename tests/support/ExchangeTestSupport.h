@@ -4,8 +4,8 @@
 // documents and update indexes to serve, loose matching of the texts the user is shown, and what the
 // database and the data folder hold.
 
+#include "TestSupport.h"
 #include "core/exchange/ExchangeDocument.h"
-#include "core/store/StoreInternal.h"
 
 #include <QDir>
 #include <QHash>
@@ -122,12 +122,6 @@ inline bool matchesPattern(const QString& text, const QString& pattern)
 }
 
 constexpr int Patience = 20000; // ms; every wait ends long before on a working build
-
-// A number the database gives for the query.
-inline qint64 queryNumber(const char* sql, const QVariantList& params = {})
-{
-    return DBLib::Database().scalar(QString::fromUtf8(sql), params).toLongLong();
-}
 
 // Files in a data folder other than the database.
 inline QStringList strayFiles(const QString& folder)

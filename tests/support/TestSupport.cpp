@@ -4,6 +4,8 @@
 #include "core/store/DerivedFlags.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 
@@ -83,6 +85,40 @@ qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, 
                     QStringLiteral("True"), QString(), QString(), QString());
     DBLib::UpdateDrinkFlags(id);
     return id;
+}
+
+QStringList recipeLines(const DBLib::Drink& drink)
+{
+    QStringList texts;
+    for (const DBLib::RecipeLine& line : drink.lines)
+        texts << line.amount + u'|' + line.ingredient;
+    return texts;
+}
+
+QStringList storedLines(const QString& drink)
+{
+    const std::optional<DBLib::Drink> stored = DBLib::ReadDrink(drink);
+    return stored ? recipeLines(*stored) : QStringList();
+}
+
+qint64 queryNumber(const QString& sql, const QVariantList& params)
+{
+    return DBLib::Database().scalar(sql, params).toLongLong();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArrayLiteral("(missing)");
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 PermissionBitsApply::PermissionBitsApply()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/RecipeRepository.h"
 #include "core/store/StoreInternal.h"
 
 #include <QString>
@@ -46,6 +47,23 @@ struct TestLine
     const char* ingredient;
 };
 qint64 addTestDrink(const QString& name, std::initializer_list<TestLine> lines, const QString& glass = QString());
+
+// A drink's recipe lines as "amount|ingredient"; those of the stored drink of that name (none when
+// there is no such drink).
+QStringList recipeLines(const DBLib::Drink& drink);
+QStringList storedLines(const QString& drink);
+
+// A number the database gives for the query.
+qint64 queryNumber(const QString& sql, const QVariantList& params = {});
+inline qint64 queryNumber(const char* sql, const QVariantList& params = {})
+{
+    return queryNumber(QString::fromUtf8(sql), params);
+}
+
+// A file's bytes, "(missing)" when it cannot be read; writing one (its folders too) stops the test
+// program when it fails, and gives the path back.
+QByteArray fileBytes(const QString& path);
+QString writeFile(const QString& path, const QByteArray& bytes);
 
 // A control of a window, found by its objectName; fails the test when it is missing.
 template <typename T, typename W> T* mainControl(const W& window, const char* name)

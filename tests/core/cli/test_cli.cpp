@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList L(std::initializer_list<const char*> texts)
@@ -31,6 +33,25 @@ struct Result
     QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
 };
 
+// The real program, without a display unless one is asked for; its exit code and what it printed.
+std::pair<int, QByteArray> runProgram(const QStringList& arguments, const QString& configHome = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    if (!configHome.isEmpty()) {
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"TUMBLERIX_EXIT_AFTER_LOAD"_s, u"1"_s); // quit once the list is shown
+        env.insert(u"XDG_CONFIG_HOME"_s, configHome);
+    }
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TUMBLERIX_EXECUTABLE), arguments);
+    if (!p.waitForFinished(60000))
+        return {-1, {}};
+    return {p.exitCode(), p.readAllStandardOutput()};
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -40,25 +61,21 @@ class TestCli : public QObject
     std::unique_ptr<TestSettings> m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    Result run(QStringList arguments)
+    Result run(const QStringList& arguments)
     {
         DBLib::CloseRecipeDatabase();
-        arguments.prepend(m_dir->path());
-        arguments.prepend(QStringLiteral("--data-dir"));
-        arguments.prepend(QStringLiteral("tumblerix"));
-        QString out;
-        QString err;
-        QTextStream o(&out);
-        QTextStream e(&err);
-        const int status = CommandLine::Run(arguments, o, e);
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int status = CommandLine::Run(QStringList{u"tumblerix"_s, u"--data-dir"_s, m_dir->path()} + arguments, o, e);
         o.flush();
         e.flush();
         // The command closed the database it opened; the test reads what it left.
-        const QString database = QDir(m_dir->path()).filePath(QStringLiteral("Tumblerix.dat"));
+        const QString database = QDir(m_dir->path()).filePath(u"Tumblerix.dat"_s);
         if (!DBLib::IsOpen() && QFileInfo::exists(database))
             DBLib::OpenRecipeDatabase(database);
         return {status, out, err};
     }
+    Result run(std::initializer_list<const char*> arguments) { return run(L(arguments)); }
 
 private Q_SLOTS:
     void init()
@@ -88,8 +105,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, console);
-        arguments.prepend(QStringLiteral("tumblerix"));
-        QCOMPARE(CommandLine::IsConsoleCommand(arguments), console);
+        QCOMPARE(CommandLine::IsConsoleCommand(QStringList{u"tumblerix"_s} + arguments), console);
     }
 
     void usageErrors_data()
@@ -104,125 +120,103 @@ private Q_SLOTS:
         QTest::newRow("stock add nothing") << L({"stock", "add"});
         QTest::newRow("bad format") << L({"export", "--format", "pdf"});
         QTest::newRow("import nothing") << L({"import"});
+        QTest::newRow("check with an argument") << L({"check", "now"});
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
         const Result r = run(arguments);
         QCOMPARE(r.status, CommandLine::BadUsage);
-        QVERIFY(r.err.contains(QStringLiteral("--help")));
+        QVERIFY(r.err.contains(u"--help"_s));
         QVERIFY(r.out.isEmpty());
     }
 
     void checkOnDemand()
     {
-        const Result r = run({QStringLiteral("check")});
+        const Result r = run({"check"});
         QCOMPARE(r.status, 0);
-        QVERIFY2(r.out.contains(QStringLiteral("is intact.")), qPrintable(r.out + r.err));
-        QCOMPARE(run({QStringLiteral("check"), QStringLiteral("now")}).status, CommandLine::BadUsage);
+        QVERIFY2(r.out.contains(u"is intact."_s), qPrintable(r.out + r.err));
     }
 
     void listAndShow()
     {
-        Result r = run({QStringLiteral("list")});
+        Result r = run({"list"});
         QCOMPARE(r.status, 0);
-        const QStringList names = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList names = r.out.split(u'\n', Qt::SkipEmptyParts);
         QVERIFY(names.size() > 100);
         QStringList sorted = names;
         std::sort(sorted.begin(), sorted.end(), Lib::ListLess); // accents and letter case aside
         QCOMPARE(names, sorted);
-        r = run({QStringLiteral("list"), QStringLiteral("--view"), QStringLiteral("stock")});
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.out.isEmpty());
-        QVERIFY(r.err.contains(QStringLiteral("at least one ingredient")));
+        r = run({"list", "--view", "stock"});
+        QVERIFY(r.status == 0 && r.out.isEmpty() && r.err.contains(u"at least one ingredient"_s));
 
-        r = run({QStringLiteral("show"), QStringLiteral("gin and tonic"), QStringLiteral("--json")});
+        r = run({"show", "gin and tonic", "--json"});
         QCOMPARE(r.status, 0);
         const QJsonObject drink = r.json();
-        QCOMPARE(drink.value(QStringLiteral("name")).toString(), QStringLiteral("GIN AND TONIC"));
-        QCOMPARE(drink.value(QStringLiteral("glass")).toString(), QStringLiteral("Highball Glass"));
-        const QJsonObject gin = drink.value(QStringLiteral("lines")).toArray().first().toObject();
-        QCOMPARE(gin.value(QStringLiteral("amount")).toString(), QStringLiteral("2 oz"));
-        QCOMPARE(gin.value(QStringLiteral("ingredient")).toString(), QStringLiteral("Gin"));
-        QCOMPARE(qRound(gin.value(QStringLiteral("ml")).toDouble() * 10), 592);
-        QCOMPARE(gin.value(QStringLiteral("strength")).toDouble(), 40.0);
+        QCOMPARE(drink.value(u"name"_s).toString() + u'|' + drink.value(u"glass"_s).toString(),
+                 u"GIN AND TONIC|Highball Glass"_s);
+        const QJsonObject gin = drink.value(u"lines"_s).toArray().first().toObject();
+        QCOMPARE(gin.value(u"amount"_s).toString() + u'|' + gin.value(u"ingredient"_s).toString(), u"2 oz|Gin"_s);
+        QCOMPARE(qRound(gin.value(u"ml"_s).toDouble() * 10), 592);
+        QCOMPARE(gin.value(u"strength"_s).toDouble(), 40.0);
         for (const char* key : {"volumeMl", "abv", "abvServed", "standardDrinks"})
             QVERIFY2(drink.contains(QLatin1String(key)), key);
 
-        r = run({QStringLiteral("show"), QStringLiteral("NO SUCH DRINK")});
+        r = run({"show", "NO SUCH DRINK"});
         QCOMPARE(r.status, CommandLine::Failure);
-        QVERIFY(r.err.contains(QStringLiteral("NO SUCH DRINK")));
+        QVERIFY(r.err.contains(u"NO SUCH DRINK"_s));
     }
 
     void stockAndPlan()
     {
-        Result r = run({QStringLiteral("stock"), QStringLiteral("add"), QStringLiteral("gin"), QStringLiteral("Nonesuch")});
+        Result r = run({"stock", "add", "gin", "Nonesuch"});
         QCOMPARE(r.status, CommandLine::Failure);
-        QVERIFY(r.err.contains(QStringLiteral("Nonesuch")));
-        r = run({QStringLiteral("list"), QStringLiteral("--view"), QStringLiteral("stock")});
-        QVERIFY(r.err.contains(QStringLiteral("at least one ingredient"))); // nothing was changed
+        QVERIFY(r.err.contains(u"Nonesuch"_s));
+        r = run({"list", "--view", "stock"});
+        QVERIFY(r.err.contains(u"at least one ingredient"_s)); // nothing was changed
 
-        r = run({QStringLiteral("stock"), QStringLiteral("add"), QStringLiteral("gin"), QStringLiteral("TONIC WATER"),
-                 QStringLiteral("Vodka"), QStringLiteral("lime juice"), QStringLiteral("Orange Juice")});
-        QCOMPARE(r.status, 0);
-        r = run({QStringLiteral("stock"), QStringLiteral("remove"), QStringLiteral("vodka")});
-        QCOMPARE(r.status, 0);
+        QCOMPARE(run({"stock", "add", "gin", "TONIC WATER", "Vodka", "lime juice", "Orange Juice"}).status, 0);
+        QCOMPARE(run({"stock", "remove", "vodka"}).status, 0);
         QCOMPARE(DBLib::IngredientNamesOnList(DBLib::IngredientList::CurrentStock, true),
-                 (QStringList{QStringLiteral("Gin"), QStringLiteral("Lime Juice"), QStringLiteral("Orange Juice"),
-                              QStringLiteral("Tonic Water")}));
+                 L({"Gin", "Lime Juice", "Orange Juice", "Tonic Water"}));
 
-        r = run({QStringLiteral("plan"), QStringLiteral("--json"), QStringLiteral("--top"), QStringLiteral("2")});
+        r = run({"plan", "--json", "--top", "2"});
         QCOMPARE(r.status, 0);
         const QJsonObject plan = r.json();
-        const QJsonArray buyNext = plan.value(QStringLiteral("buyNext")).toArray();
+        const QJsonArray buyNext = plan.value(u"buyNext"_s).toArray();
         QCOMPARE(buyNext.size(), 2);
-        QVERIFY(buyNext.first().toObject().value(QStringLiteral("drinks")).toInt() >=
-                buyNext.last().toObject().value(QStringLiteral("drinks")).toInt());
-        const QJsonObject group = plan.value(QStringLiteral("oneMissing")).toArray().first().toObject();
-        QCOMPARE(group.value(QStringLiteral("ingredient")), buyNext.first().toObject().value(QStringLiteral("ingredient")));
-        QVERIFY(!plan.value(QStringLiteral("sequence")).toArray().isEmpty());
-        QVERIFY(plan.value(QStringLiteral("twoMissing")).toArray().first().toObject().value(QStringLiteral("ingredients")).toArray().size() == 2);
-
-        r = run({QStringLiteral("plan")});
-        QVERIFY(r.out.contains(QStringLiteral("Buy next:")));
+        const auto first = [](const QJsonValue& list) { return list.toArray().first().toObject(); };
+        QVERIFY(buyNext.first().toObject().value(u"drinks"_s).toInt() >= buyNext.last().toObject().value(u"drinks"_s).toInt());
+        QCOMPARE(first(plan.value(u"oneMissing"_s)).value(u"ingredient"_s), buyNext.first().toObject().value(u"ingredient"_s));
+        QVERIFY(!plan.value(u"sequence"_s).toArray().isEmpty());
+        QCOMPARE(first(plan.value(u"twoMissing"_s)).value(u"ingredients"_s).toArray().size(), 2);
+        QVERIFY(run({"plan"}).out.contains(u"Buy next:"_s));
     }
 
     void exportAndImport()
     {
-        const QString file = m_dir->filePath(QStringLiteral("two.csv"));
-        Result r = run({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--drink"),
-                        QStringLiteral("margarita"), QStringLiteral("--drink"), QStringLiteral("Gin and Tonic"),
-                        QStringLiteral("--output"), file});
+        const QString file = m_dir->filePath(u"two.csv"_s);
+        Result r = run(L({"export", "--format", "csv", "--drink", "margarita", "--drink", "Gin and Tonic", "--output"}) << file);
         QCOMPARE(r.status, 0);
-        r = run({QStringLiteral("export"), QStringLiteral("--drink"), QStringLiteral("nothing like it")});
-        QCOMPARE(r.status, CommandLine::Failure);
-        r = run({QStringLiteral("import"), file});
+        QCOMPARE(run({"export", "--drink", "nothing like it"}).status, CommandLine::Failure);
+        r = run({u"import"_s, file});
         QCOMPARE(r.status, 0);
-        QVERIFY(r.out.contains(QStringLiteral("Drinks skipped because one of that name is stored: 2")));
-        QFile bad(m_dir->filePath(QStringLiteral("bad.json")));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("{");
+        QVERIFY(r.out.contains(u"Drinks skipped because one of that name is stored: 2"_s));
+        QFile bad(m_dir->filePath(u"bad.json"_s));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("{") == 1);
         bad.close();
-        r = run({QStringLiteral("import"), bad.fileName()});
+        r = run({u"import"_s, bad.fileName()});
         QCOMPARE(r.status, CommandLine::Failure);
-        QVERIFY(r.out.contains(QStringLiteral("bad.json: not imported")));
-        r = run({QStringLiteral("import"), m_dir->filePath(QStringLiteral("missing.json"))});
-        QCOMPARE(r.status, CommandLine::Failure);
+        QVERIFY(r.out.contains(u"bad.json: not imported"_s));
+        QCOMPARE(run({u"import"_s, m_dir->filePath(u"missing.json"_s)}).status, CommandLine::Failure);
     }
 
     // The real program answers --version and --help without any display to show windows on.
     void noDisplayNeeded()
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TUMBLERIX_EXECUTABLE), {QStringLiteral("--help")});
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitCode(), 0);
-        QVERIFY(p.readAllStandardOutput().contains("plan [--substitutes]"));
+        const auto [status, out] = runProgram({u"--help"_s});
+        QCOMPARE(status, 0);
+        QVERIFY(out.contains("plan [--substitutes]"));
     }
 
     // Files named for the window open it (their import follows); an unknown option is refused.
@@ -238,19 +232,12 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
-        arguments.replaceInStrings(QStringLiteral("DIR"), m_dir->path());
-        if (!arguments.first().startsWith(QStringLiteral("--data-dir=")))
-            arguments = QStringList{QStringLiteral("--data-dir"), m_dir->path()} + arguments;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("TUMBLERIX_EXIT_AFTER_LOAD"), QStringLiteral("1")); // quit once the list is shown
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TUMBLERIX_EXECUTABLE), arguments);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), status);
-        QCOMPARE(p.readAllStandardOutput().contains("first paint"), status == 0);
+        arguments.replaceInStrings(u"DIR"_s, m_dir->path());
+        if (!arguments.first().startsWith(u"--data-dir="_s))
+            arguments = QStringList{u"--data-dir"_s, m_dir->path()} + arguments;
+        const auto [exitCode, out] = runProgram(arguments, m_dir->path());
+        QCOMPARE(exitCode, status);
+        QCOMPARE(out.contains("first paint"), status == 0);
     }
 };
 

@@ -66,20 +66,6 @@ QString drinkXml(const QString& name, const QString& directions, const QString& 
         .arg(name, directions, glass, lines);
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)"_ba;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes, const QDate& modified = {})
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    if (modified.isValid())
-        QVERIFY(f.setFileTime(QDateTime(modified, QTime(12, 0)), QFileDevice::FileModificationTime));
-}
-
 // All a service answers to one request, until it closes the connection.
 QByteArray exchangeRaw(quint16 port, const QByteArray& request)
 {
@@ -388,8 +374,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, written);
         QTemporaryDir dir;
-        writeBytes(dir.filePath(u"longer"_s), QByteArray(100, 'x'));
-        writeBytes(dir.filePath(u"target"_s), "keep me");
+        ::writeFile(dir.filePath(u"longer"_s), QByteArray(100, 'x'));
+        ::writeFile(dir.filePath(u"target"_s), "keep me");
         QVERIFY(QFile::link(dir.filePath(u"target"_s), dir.filePath(u"link"_s)));
         QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
         QString error;
@@ -405,7 +391,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"doc"_s), second = dir.filePath(u"second name"_s);
-        writeBytes(path, QByteArray(5000, 'q'));
+        ::writeFile(path, QByteArray(5000, 'q'));
         // A second name for the same file shows what was written over the content.
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()), 0);
         DestroyFile(path);
@@ -440,9 +426,7 @@ private Q_SLOTS:
         const std::optional<DBLib::Drink> sunny = DBLib::ReadDrinkById(2);
         QVERIFY(sunny && sunny->name == u"SUNNY DAY"_s && sunny->glassType == 2);
         QCOMPARE(sunny->description, u"Shake.\r\n"_s);
-        QCOMPARE(sunny->lines.size(), 2);
-        QCOMPARE(sunny->lines[0].amount + u'|' + sunny->lines[0].ingredient, u"1 oz|Lime Juice"_s);
-        QCOMPARE(sunny->lines[1].amount + u'|' + sunny->lines[1].ingredient, u"3|Grenadine"_s);
+        QCOMPARE(recipeLines(*sunny), (QStringList{u"1 oz|Lime Juice"_s, u"3|Grenadine"_s}));
         QCOMPARE(AddNewRecordsToDatabase(drinks).duplicates, 4);
     }
 
@@ -540,8 +524,7 @@ private Q_SLOTS:
         client.get(u"/a?b=1/2"_s, 10, [&](const FetchResult& r) { result = r; });
         QVERIFY(!result); // the answer comes later, always
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), Patience);
-        QCOMPARE(result->ok, ok);
-        QVERIFY(!client.busy());
+        QVERIFY(result->ok == ok && !client.busy());
         const QString got = ok ? QString::fromUtf8(result->body) : result->error;
         QVERIFY2(matchesPattern(got, text), qPrintable(got));
         if (root.isEmpty())
@@ -589,9 +572,7 @@ private Q_SLOTS:
         QVERIFY(sender.busy());
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, Patience);
         QTest::qWait(20); // one report only
-        QCOMPARE(done.count(), 1);
-        QCOMPARE(done[0][0].toBool(), delivered);
-        QCOMPARE(done[0][1].toString(), error);
+        QCOMPARE(done, (QList<QVariantList>{{delivered, error}}));
         QVERIFY(!sender.busy());
         if (root.isEmpty())
             QCOMPARE(service.requests.value(0), request);
@@ -632,11 +613,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, status);
         QFETCH(QString, body);
         QTemporaryDir dir;
-        writeBytes(dir.filePath(u"a.b.xml"_s), exchangeDocument({drink("F")}));
-        writeBytes(dir.filePath(u"feb1.xml"_s), exchangeDocument({drink("F")}), QDate(2024, 2, 1));
+        ::writeFile(dir.filePath(u"a.b.xml"_s), exchangeDocument({drink("F")}));
+        QFile feb1(::writeFile(dir.filePath(u"feb1.xml"_s), exchangeDocument({drink("F")})));
+        QVERIFY(feb1.open(QIODevice::ReadWrite) &&
+                feb1.setFileTime(QDateTime(QDate(2024, 2, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
         QDir(dir.path()).mkdir(u"in"_s);
         for (int i = 0; i < stored; ++i)
-            writeBytes(dir.filePath(u"in/earlier%1.xml"_s.arg(i)), "x");
+            ::writeFile(dir.filePath(u"in/earlier%1.xml"_s.arg(i)), "x");
         ExchangeService service({dir.path(), dir.filePath(u"in"_s), 4096, 1 << 20, 2, 2000});
         const QByteArray answer = exchangeRaw(service.start(QHostAddress::LocalHost, 0, nullptr), request);
         QVERIFY2(answer.startsWith("HTTP/1.") && answer.mid(9, 3) == status, answer.constData());
@@ -776,7 +759,7 @@ private Q_SLOTS:
         service.replies[u"/QZ/CheckInternet.asp"_s] = {.body = "0"};
         QStringList index;
         for (const QString& stem : stems) {
-            writeBytes(m_data->file(stem), "mine " + stem.toUtf8());
+            ::writeFile(m_data->file(stem), "mine " + stem.toUtf8());
             index << u"2/1/2024 "_s + stem;
             service.replies[u"/QZ/%1.xml"_s.arg(stem)] = {.body = exchangeDocument({drink(qPrintable(stem))})};
         }
@@ -841,9 +824,8 @@ private Q_SLOTS:
         for (const UpdateRun::Item& item : run.items())
             states << item.state;
         QCOMPARE(states.join(u", "_s), c.states);
-        QVERIFY(!run.running());
-        QCOMPARE(run.updatesFound(), !c.states.isEmpty());
-        QCOMPARE(run.addedAny(), c.added > 0);
+        QCOMPARE(QList<bool>({run.running(), run.updatesFound(), run.addedAny()}),
+                 QList<bool>({false, !c.states.isEmpty(), c.added > 0}));
         QCOMPARE(queryNumber("SELECT COUNT(*) FROM Drinks"), c.added);
         if (!c.added)
             QCOMPARE(queryNumber("SELECT COUNT(*) FROM Ingredients"), ingredients);

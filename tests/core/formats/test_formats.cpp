@@ -7,7 +7,6 @@
 #include "core/store/Lib.h"
 #include "core/store/RecipeRepository.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -16,28 +15,10 @@ using namespace Formats;
 
 namespace {
 
-QString write(const QString& path, const QByteArray& bytes)
+// A recipe of one Gin line, in the JSON form.
+QByteArray gin(const char* name)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-    return path;
-}
-
-QStringList lines(const QString& drink)
-{
-    QStringList out;
-    const std::optional<DBLib::Drink> stored = DBLib::ReadDrink(drink);
-    for (const DBLib::RecipeLine& l : stored->lines)
-        out << l.amount + QLatin1Char('|') + l.ingredient;
-    return out;
-}
-
-qint64 count(const char* sql)
-{
-    return DBLib::Database().scalar(QString::fromLatin1(sql)).toLongLong();
+    return R"({"name":")" + QByteArray(name) + R"(","ingredients":[{"name":"Gin","amount":1}]})";
 }
 
 // A cocktail with the awkward characters a real collection has.
@@ -64,33 +45,32 @@ class TestFormats : public QObject
 
     std::unique_ptr<TestDataFolder> m_folder;
 
+    QString put(const QString& name, const QByteArray& bytes) { return writeFile(m_folder->file(name), bytes); }
+
 private Q_SLOTS:
     void init()
     {
         m_folder = std::make_unique<TestDataFolder>();
         m_folder->createSmallDatabase();
-        DBLib::Database().exec(QStringLiteral("INSERT INTO GlassTypes (GlassID, GlassType) VALUES (4, 'Unknown Glass'), "
-                                              "(5, 'Coupette Glass'), (6, 'Highball Glass 2')"));
+        DBLib::Database().exec(u"INSERT INTO GlassTypes (GlassID, GlassType) VALUES (4, 'Unknown Glass'), "
+                               "(5, 'Coupette Glass'), (6, 'Highball Glass 2')"_s);
     }
     void cleanup() { m_folder.reset(); }
 
     void barAssistantMapping()
     {
-        const ImportSummary s = Import({write(m_folder->file(QStringLiteral("tricky.json")), Tricky)});
-        QCOMPARE(s.added(), 1);
-        QCOMPARE(s.files.first().refused.size(), 3);
-        QVERIFY(s.text().contains(QStringLiteral("record 2: the recipe of No Ingredients has no ingredients")));
-        QVERIFY(s.text().contains(QStringLiteral("record 3")));
-        QVERIFY(s.text().contains(QStringLiteral("record 4: the recipe has no name")));
-        const QString name = QStringLiteral("CAFÉ \"NO\u00A0№ 5\" & CO 🍸");
+        const ImportSummary s = Import({put(u"tricky.json"_s, Tricky)});
+        QVERIFY(s.added() == 1 && s.files.first().refused.size() == 3);
+        for (const QString& refused : {u"record 2: the recipe of No Ingredients has no ingredients"_s, u"record 3"_s,
+                                       u"record 4: the recipe has no name"_s})
+            QVERIFY2(s.text().contains(refused), qPrintable(s.text()));
+        const QString name = u"CAFÉ \"NO\u00A0№ 5\" & CO 🍸"_s;
         const auto drink = DBLib::ReadDrink(name);
-        QVERIFY(drink);
-        QCOMPARE(drink->glassName, QStringLiteral("Cocktail Glass"));
-        QCOMPARE(drink->description, QStringLiteral("1. Shake < 10 s\n2. Strain\nGarnish: Lemon twist"));
+        QCOMPARE(drink.value_or(DBLib::Drink{}).glassName + u'|' + drink->description,
+                 u"Cocktail Glass|1. Shake < 10 s\n2. Strain\nGarnish: Lemon twist"_s);
         // In the order of "sort"; ranges, notes and "optional" kept in the amount text.
-        QCOMPARE(lines(name), (QStringList{QStringLiteral("45 ml (optional, chilled)|Gin"),
-                                           QStringLiteral("1-2 dashes|Crème De Cassis"), QStringLiteral("Top up|Soda"),
-                                           QStringLiteral("6 leaves|Mint")}));
+        QCOMPARE(storedLines(name), (QStringList{u"45 ml (optional, chilled)|Gin"_s, u"1-2 dashes|Crème De Cassis"_s,
+                                                 u"Top up|Soda"_s, u"6 leaves|Mint"_s}));
         // New ingredients take the strength, and are non-alcoholic when it is 0.
         QCOMPARE(s.ingredientsCreated(), 3);
         for (const DBLib::Ingredient& i : DBLib::IngredientCatalogue()) {
@@ -107,13 +87,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("glass");
-        QTest::newRow("standard name") << QStringLiteral("collins glass") << QStringLiteral("Collins Glass");
-        QTest::newRow("coupe") << QStringLiteral("Coupe") << QStringLiteral("Coupette Glass");
-        QTest::newRow("rocks") << QStringLiteral("Double rocks") << QStringLiteral("Old Fashioned Glass");
-        QTest::newRow("red before wine") << QStringLiteral("Red wine glass") << QStringLiteral("Red Wine Glass");
-        QTest::newRow("word, not part") << QStringLiteral("Portland mug") << QStringLiteral("Beer Mug");
-        QTest::newRow("unknown") << QStringLiteral("Skull") << QStringLiteral("Unknown Glass");
-        QTest::newRow("none") << QString() << QStringLiteral("Unknown Glass");
+        QTest::newRow("standard name") << u"collins glass"_s << u"Collins Glass"_s;
+        QTest::newRow("coupe") << u"Coupe"_s << u"Coupette Glass"_s;
+        QTest::newRow("rocks") << u"Double rocks"_s << u"Old Fashioned Glass"_s;
+        QTest::newRow("red before wine") << u"Red wine glass"_s << u"Red Wine Glass"_s;
+        QTest::newRow("word, not part") << u"Portland mug"_s << u"Beer Mug"_s;
+        QTest::newRow("unknown") << u"Skull"_s << u"Unknown Glass"_s;
+        QTest::newRow("none") << QString() << u"Unknown Glass"_s;
     }
     void glasses()
     {
@@ -137,12 +117,11 @@ private Q_SLOTS:
     void csvMapping()
     {
         QFETCH(QByteArray, csv);
-        const ImportSummary s = Import({write(m_folder->file(QStringLiteral("sour.csv")), csv)});
-        QCOMPARE(s.added(), 1);
-        const auto drink = DBLib::ReadDrink(QStringLiteral("SOUR"));
-        QCOMPARE(drink->glassName, QStringLiteral("Coupette Glass"));
-        QCOMPARE(drink->description, QStringLiteral("Shake, \"hard\"\nthen strain"));
-        QCOMPARE(lines(QStringLiteral("SOUR")), (QStringList{QStringLiteral("2 oz|Gin"), QStringLiteral("3/4 oz|Lime Juice")}));
+        QCOMPARE(Import({put(u"sour.csv"_s, csv)}).added(), 1);
+        const auto drink = DBLib::ReadDrink(u"SOUR"_s);
+        QCOMPARE(drink.value_or(DBLib::Drink{}).glassName + u'|' + drink->description,
+                 u"Coupette Glass|Shake, \"hard\"\nthen strain"_s);
+        QCOMPARE(storedLines(u"SOUR"_s), (QStringList{u"2 oz|Gin"_s, u"3/4 oz|Lime Juice"_s}));
     }
 
     // The non_alcoholic column marks the ingredients an import creates; a value that is neither yes
@@ -153,10 +132,9 @@ private Q_SLOTS:
         QByteArray csv = "drink,glass,directions,amount,ingredient,non_alcoholic\n";
         for (qsizetype i = 0; i < values.size(); ++i)
             csv += u"Drink %1,,,1 oz,Mixer %1,%2\n"_s.arg(i).arg(values.at(i)).toUtf8();
-        const ImportSummary s = Import({write(m_folder->file(u"marks.csv"_s), csv)});
+        const ImportSummary s = Import({put(u"marks.csv"_s, csv)});
         QCOMPARE(s.added(), int(values.size()) - 1);
-        QCOMPARE(s.files.value(0).refused.size(), 1);
-        QVERIFY(s.files.value(0).refused.constFirst().startsWith(u"line 10"_s));
+        QVERIFY(s.files.value(0).refused.size() == 1 && s.files.value(0).refused.constFirst().startsWith(u"line 10"_s));
         QStringList marked;
         for (const DBLib::Ingredient& i : DBLib::IngredientCatalogue()) {
             if (i.name.startsWith(u"Mixer"_s) && i.nonAlcoholic)
@@ -190,11 +168,10 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
-        const qint64 drinks = count("SELECT COUNT(*) FROM Drinks");
-        const ImportSummary s = Import({write(m_folder->file(file), bytes)});
-        QVERIFY(!s.files.first().error.isEmpty());
-        QVERIFY2(s.files.first().error.contains(reason), qPrintable(s.files.first().error));
-        QCOMPARE(count("SELECT COUNT(*) FROM Drinks"), drinks);
+        const qint64 drinks = queryNumber("SELECT COUNT(*) FROM Drinks");
+        const ImportSummary s = Import({put(file, bytes)});
+        QVERIFY2(!s.files.first().error.isEmpty() && s.files.first().error.contains(reason), qPrintable(s.files.first().error));
+        QCOMPARE(queryNumber("SELECT COUNT(*) FROM Drinks"), drinks);
     }
 
     // A document larger than the reader's piece of input: every record read, and a fault far in
@@ -224,50 +201,38 @@ private Q_SLOTS:
 
     void aFailureHalfwayKeepsNothingOfTheFile()
     {
-        DBLib::Database().exec(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Drinks WHEN NEW.ID = 3 "
-                                              "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"));
-        const QByteArray three = R"([{"name":"A","ingredients":[{"name":"New One","amount":1}]},
-                                     {"name":"B","ingredients":[{"name":"Gin","amount":1}]},
-                                     {"name":"C","ingredients":[{"name":"Gin","amount":1}]}])";
-        const QString good = write(m_folder->file(QStringLiteral("good.json")),
-                                   R"({"name":"Good","ingredients":[{"name":"Gin","amount":1}]})");
-        const QString bad = write(m_folder->file(QStringLiteral("z.json")), three);
-        const ImportSummary s = Import({good, bad});
+        DBLib::Database().exec(u"CREATE TRIGGER fail BEFORE INSERT ON Drinks WHEN NEW.ID = 3 "
+                               "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"_s);
+        const QByteArray three = R"([{"name":"A","ingredients":[{"name":"New One","amount":1}]},)" + gin("B") + "," +
+                                 gin("C") + "]";
+        const ImportSummary s = Import({put(u"good.json"_s, gin("Good")), put(u"z.json"_s, three)});
         QCOMPARE(s.files.at(0).added, 1);
-        QVERIFY2(s.files.at(1).error.contains(QStringLiteral("disk trouble")), qPrintable(s.text()));
-        QCOMPARE(count("SELECT COUNT(*) FROM Drinks"), 1);
-        QCOMPARE(DBLib::FindIngredientID(QStringLiteral("New One")), -1);
+        QVERIFY2(s.files.at(1).error.contains(u"disk trouble"_s), qPrintable(s.text()));
+        QCOMPARE(queryNumber("SELECT COUNT(*) FROM Drinks"), 1);
+        QCOMPARE(DBLib::FindIngredientID(u"New One"_s), -1);
     }
 
     void cancelLeavesTheFileInProgressOut()
     {
-        const QString a = write(m_folder->file(QStringLiteral("a.json")),
-                                R"({"name":"First","ingredients":[{"name":"Gin","amount":1}]})");
-        const QString b = write(m_folder->file(QStringLiteral("b.json")),
-                                R"([{"name":"Second","ingredients":[{"name":"Gin","amount":1}]},
-                                    {"name":"Third","ingredients":[{"name":"Gin","amount":1}]}])");
+        const QString a = put(u"a.json"_s, gin("First")), b = put(u"b.json"_s, "[" + gin("Second") + "," + gin("Third") + "]");
         const ImportSummary s = Import({a, b}, [](qint64 done, qint64 total) {
             Q_ASSERT(total == 3);
             return done < 2;
         });
         QVERIFY(s.cancelled);
-        QCOMPARE(DBLib::AllDrinkNames(), QStringList{QStringLiteral("FIRST")});
+        QCOMPARE(DBLib::AllDrinkNames(), QStringList{u"FIRST"_s});
     }
 
     void foldersAndDuplicates()
     {
-        const QByteArray one = R"({"name":"Pack Drink","ingredients":[{"name":"Gin","amount":2,"units":"oz"}]})";
-        write(m_folder->file(QStringLiteral("pack/pack-drink/data.json")), one);
-        write(m_folder->file(QStringLiteral("pack/other/data.json")),
-              R"({"recipe":{"name":"Split Layout","ingredients":[{"_id":"v","amount":1,"units":"oz"}]},
-                  "ingredients":[{"_id":"v","name":"Vodka","strength":40}]})");
-        write(m_folder->file(QStringLiteral("pack/readme.txt")), "not a recipe");
-        ImportSummary s = Import({m_folder->file(QStringLiteral("pack"))});
-        QCOMPARE(s.added(), 2);
-        QCOMPARE(lines(QStringLiteral("SPLIT LAYOUT")), QStringList{QStringLiteral("1 oz|Vodka")});
-        s = Import({m_folder->file(QStringLiteral("pack"))});
-        QCOMPARE(s.added(), 0);
-        QCOMPARE(s.duplicates(), 2);
+        put(u"pack/pack-drink/data.json"_s, gin("Pack Drink"));
+        put(u"pack/other/data.json"_s, R"({"recipe":{"name":"Split Layout","ingredients":[{"_id":"v","amount":1,"units":"oz"}]},
+                                           "ingredients":[{"_id":"v","name":"Vodka","strength":40}]})");
+        put(u"pack/readme.txt"_s, "not a recipe");
+        QCOMPARE(Import({m_folder->file(u"pack"_s)}).added(), 2);
+        QCOMPARE(storedLines(u"SPLIT LAYOUT"_s), QStringList{u"1 oz|Vodka"_s});
+        const ImportSummary again = Import({m_folder->file(u"pack"_s)});
+        QVERIFY(again.added() == 0 && again.duplicates() == 2);
     }
 
     void roundTrips_data()
@@ -280,22 +245,19 @@ private Q_SLOTS:
     void roundTrips()
     {
         QFETCH(int, format);
-        addTestDrink(QStringLiteral("Curly “Quotes” & <Co>"),
-                     {{"1 1/2 oz", "Gin"}, {"", "Lime Juice"}, {"2-3 dashes", "Grenadine"}});
-        DBLib::Database().execute(QStringLiteral("UPDATE Drinks SET Description = ?1"),
-                                  {Lib::EncodeText(QStringLiteral("Line one,\n\"two\"; é\u00A0ü"))});
-        addTestDrink(QStringLiteral("Plain"), {{"2 oz", "Vodka"}});
+        addTestDrink(u"Curly “Quotes” & <Co>"_s, {{"1 1/2 oz", "Gin"}, {"", "Lime Juice"}, {"2-3 dashes", "Grenadine"}});
+        DBLib::Database().execute(u"UPDATE Drinks SET Description = ?1"_s, {Lib::EncodeText(u"Line one,\n\"two\"; é\u00A0ü"_s)});
+        addTestDrink(u"Plain"_s, {{"2 oz", "Vodka"}});
         const auto before = [] {
             QStringList all;
             for (const QString& name : DBLib::AllDrinkNames()) {
                 const auto d = DBLib::ReadDrink(name);
-                all << d->name + QLatin1Char('|') + d->glassName + QLatin1Char('|') + d->description +
-                           QLatin1Char('|') + lines(name).join(QLatin1Char(';'));
+                all << d->name + u'|' + d->glassName + u'|' + d->description + u'|' + storedLines(name).join(u';');
             }
             return all;
         };
         const QStringList original = before();
-        const QString path = m_folder->file(QStringLiteral("out.") + DefaultExtension(Format(format)));
+        const QString path = m_folder->file(u"out."_s + DefaultExtension(Format(format)));
         QString error;
         QVERIFY2(Export(path, Format(format), {}, &error), qPrintable(error));
         TestDataFolder empty;
@@ -306,11 +268,10 @@ private Q_SLOTS:
 
     void exportRefusesUnknownDrinksAndWritesNothing()
     {
-        const QString path = m_folder->file(QStringLiteral("never.json"));
+        const QString path = m_folder->file(u"never.json"_s);
         QString error;
-        QVERIFY(!Export(path, Format::BarAssistantJson, {QStringLiteral("NO SUCH DRINK")}, &error));
-        QVERIFY(error.contains(QStringLiteral("NO SUCH DRINK")));
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(!Export(path, Format::BarAssistantJson, {u"NO SUCH DRINK"_s}, &error));
+        QVERIFY(error.contains(u"NO SUCH DRINK"_s) && !QFile::exists(path));
     }
 };
 

@@ -11,12 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 QByteArray crlf(const QStringList& lines)
 {
     return (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();

@@ -8,12 +8,14 @@
 #include <QTest>
 
 using namespace Preferences;
+using namespace Qt::StringLiterals;
 
 class TestSettings_ : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The addresses themselves are read by OnlineSettings::ParseServiceAddress (test_exchange).
     void validation_data()
     {
         QTest::addColumn<QString>("address");
@@ -22,15 +24,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("grams");
         QTest::addColumn<int>("field"); // -1: valid
         using F = Problem::Field;
-        QTest::newRow("defaults") << QStringLiteral("http://127.0.0.1:8080") << QStringLiteral("Brimvale") << 30 << 14 << -1;
-        QTest::newRow("https, no port") << QStringLiteral("https://drinks.example") << QStringLiteral("B") << 300 << 8 << -1;
-        QTest::newRow("no scheme means http") << QStringLiteral("drinks.example:81") << QStringLiteral("B") << 1 << 10 << -1;
-        QTest::newRow("ftp") << QStringLiteral("ftp://drinks.example") << QStringLiteral("B") << 30 << 14 << int(F::ServiceAddress);
-        QTest::newRow("no host") << QStringLiteral("http://") << QStringLiteral("B") << 30 << 14 << int(F::ServiceAddress);
-        QTest::newRow("blank company") << QStringLiteral("http://a.example") << QStringLiteral("  ") << 30 << 14 << int(F::CompanyName);
-        QTest::newRow("timeout 0") << QStringLiteral("http://a.example") << QStringLiteral("B") << 0 << 14 << int(F::Timeout);
-        QTest::newRow("timeout 301") << QStringLiteral("http://a.example") << QStringLiteral("B") << 301 << 14 << int(F::Timeout);
-        QTest::newRow("12 g") << QStringLiteral("http://a.example") << QStringLiteral("B") << 30 << 12 << int(F::StandardDrink);
+        const struct
+        {
+            const char *name, *address, *company;
+            int timeout, grams, field;
+        } rows[] = {{"defaults", "http://127.0.0.1:8080", "Brimvale", 30, 14, -1},
+                    {"longest timeout, 8 g", "https://drinks.example", "B", 300, 8, -1},
+                    {"shortest timeout, 10 g", "drinks.example:81", "B", 1, 10, -1},
+                    {"ftp", "ftp://drinks.example", "B", 30, 14, int(F::ServiceAddress)},
+                    {"blank company", "http://a.example", "  ", 30, 14, int(F::CompanyName)},
+                    {"timeout 0", "http://a.example", "B", 0, 14, int(F::Timeout)},
+                    {"timeout 301", "http://a.example", "B", 301, 14, int(F::Timeout)},
+                    {"12 g", "http://a.example", "B", 30, 12, int(F::StandardDrink)}};
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << QString::fromLatin1(r.address) << QString::fromLatin1(r.company) << r.timeout << r.grams
+                                  << r.field;
     }
     void validation()
     {
@@ -42,13 +50,15 @@ private Q_SLOTS:
         Values v;
         v.serviceAddress = address;
         v.companyName = company;
-        v.supportAddress = QStringLiteral("help@example.org");
+        v.supportAddress = u"help@example.org"_s;
         v.timeoutSeconds = timeout;
         v.standardDrinkGrams = grams;
         const std::optional<Problem> problem = Validate(v);
         QCOMPARE(problem ? int(problem->field) : -1, field);
-        if (problem)
-            QVERIFY(!problem->message.isEmpty());
+        QVERIFY(!problem || !problem->message.isEmpty());
+        // Valid but for a blank support address.
+        v.supportAddress = u" "_s;
+        QVERIFY(field >= 0 || (Validate(v) && Validate(v)->field == Problem::Field::SupportAddress));
     }
 
     void savedValuesComeBack()
@@ -58,21 +68,18 @@ private Q_SLOTS:
         folder.createSmallDatabase();
         Values v = Load();
         QCOMPARE(v.serviceAddress, OnlineSettings::DefaultServiceAddress);
-        QCOMPARE(v.standardDrinkGrams, 14);
-        QVERIFY(!v.ouncesFirst && !v.countSubstitutes);
+        QVERIFY(v.standardDrinkGrams == 14 && !v.ouncesFirst && !v.countSubstitutes);
         DBLib::DrinksAvailableWithCurrentStock();
-        v.serviceAddress = QStringLiteral("  https://bar.example:8443 ");
+        v.serviceAddress = u"  https://bar.example:8443 "_s;
         v.timeoutSeconds = 12;
         v.ouncesFirst = true;
         v.standardDrinkGrams = 8;
         v.countSubstitutes = true;
         Save(v);
         const Values back = Load();
-        QCOMPARE(back.serviceAddress, QStringLiteral("https://bar.example:8443"));
+        QCOMPARE(back.serviceAddress, u"https://bar.example:8443"_s);
         QCOMPARE(OnlineSettings::RequestTimeoutMs(), 12000);
-        QVERIFY(back.ouncesFirst);
-        QCOMPARE(back.standardDrinkGrams, 8);
-        QVERIFY(back.countSubstitutes);
+        QVERIFY(back.ouncesFirst && back.standardDrinkGrams == 8 && back.countSubstitutes);
         QVERIFY(!DBLib::IsViewCacheValid(DBLib::DrinkFlag::CurrentStock));
         // Invalid values are never written.
         v.timeoutSeconds = 0;

@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "core/slideshow/PictureList.h"
 #include "core/store/Lib.h"
 #include "core/tools/DrinkListSearch.h"
@@ -156,26 +158,23 @@ private Q_SLOTS:
     void pictureListFile()
     {
         QTemporaryDir dir;
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("custom.dat"));
+        const QString path = QDir(dir.path()).filePath(u"custom.dat"_s);
         QVERIFY(PictureList::read(path).isEmpty()); // missing file: empty list
-        const QStringList entries = {QStringLiteral("\\Images\\slide1.svg"), QStringLiteral("/home/me/bar.png")};
+        const QStringList entries = {u"\\Images\\slide1.svg"_s, u"/home/me/bar.png"_s};
         QVERIFY(PictureList::write(path, entries));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "\\Images\\slide1.svg\r\n/home/me/bar.png\r\n");
-        f.close();
+        QCOMPARE(fileBytes(path), QByteArray("\\Images\\slide1.svg\r\n/home/me/bar.png\r\n"));
         QCOMPARE(PictureList::read(path), entries);
         // Paths the reader would split or trim come back whole.
-        const QStringList awkward = {QStringLiteral("/pictures/bar, night.png"), QStringLiteral("/pictures/\"big\" one.png"),
-                                     QStringLiteral(" leading and trailing.png ")};
+        const QStringList awkward = {u"/pictures/bar, night.png"_s, u"/pictures/\"big\" one.png"_s,
+                                     u" leading and trailing.png "_s};
         QVERIFY(PictureList::write(path, awkward));
         QCOMPARE(PictureList::read(path), awkward);
         QString error;
-        QVERIFY(!PictureList::write(QDir(dir.path()).filePath(QStringLiteral("no/such/folder")), entries, &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!PictureList::write(QDir(dir.path()).filePath(u"no/such/folder"_s), entries, &error) && !error.isEmpty());
 
-        const QString images = QDir(dir.path()).filePath(QStringLiteral("Images/"));
-        QCOMPARE(PictureList::resolve(entries[0], dir.path()), images + QStringLiteral("slide1.svg"));
-        QCOMPARE(PictureList::resolve(QStringLiteral("\\images\\a\\b.gif"), dir.path()), images + QStringLiteral("a/b.gif"));
+        const QString images = QDir(dir.path()).filePath(u"Images/"_s);
+        QCOMPARE(PictureList::resolve(entries[0], dir.path()), images + u"slide1.svg"_s);
+        QCOMPARE(PictureList::resolve(u"\\images\\a\\b.gif"_s, dir.path()), images + u"a/b.gif"_s);
         QCOMPARE(PictureList::resolve(entries[1], dir.path()), entries[1]);
     }
 

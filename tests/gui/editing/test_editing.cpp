@@ -36,16 +36,6 @@ void showActive(QWidget& w)
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-// The stored recipe lines as "amount|ingredient", in order.
-QStringList storedLines(const QString& drink)
-{
-    QStringList out;
-    if (const auto stored = DBLib::ReadDrink(drink))
-        for (const DBLib::RecipeLine& line : stored->lines)
-            out << line.amount + u'|' + line.ingredient;
-    return out;
-}
-
 void clickRow(QTableWidget* grid, const QString& name)
 {
     const QTableWidgetItem* item = grid->findItems(name, Qt::MatchExactly).value(0);

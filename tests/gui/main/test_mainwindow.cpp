@@ -95,16 +95,13 @@ private Q_SLOTS:
         // A data folder that has a database but no picture list gets no pictures.
         QCOMPARE(c<QListWidget>(u"lstAddCustom"_s)->count(), 0);
         // The desktop's colours become the first scheme.
-        const QPalette p = QApplication::palette();
-        QCOMPARE(ReadNumber(Button), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::Button)));
-        QCOMPARE(ReadNumber(Text), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::WindowText)));
-        QCOMPARE(ReadNumber(TextListBox), ColorSchemes::toColorRef(p.color(QPalette::Active, QPalette::Base)));
+        for (const auto& [name, role] : {std::pair(Button, QPalette::Button), {Text, QPalette::WindowText}, {TextListBox, QPalette::Base}})
+            QCOMPARE(ReadNumber(name), ColorSchemes::toColorRef(QApplication::palette().color(QPalette::Active, role)));
         // The view in use comes back at the next start when the user asks for it.
         QVERIFY(!act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
         act(u"mnuView_ShowFavorites"_s)->trigger();
         act(u"mnuView_SaveDrinkListOnExit"_s)->trigger();
-        QVERIFY(open());
-        QVERIFY(act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
+        QVERIFY(open() && act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
         QCOMPARE(m_w->checkedView(), int(frmMain::Favorites));
         QCOMPARE(m_w->drinkListEntries(), QStringList{u"MARTINI"_s});
         // A code no view has: all drinks.
@@ -114,8 +111,7 @@ private Q_SLOTS:
         QCOMPARE(m_w->drinkListEntries(), AllFour);
         // Not kept: all drinks again.
         act(u"mnuView_SaveDrinkListOnExit"_s)->trigger();
-        QVERIFY(open());
-        QVERIFY(!act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
+        QVERIFY(open() && !act(u"mnuView_SaveDrinkListOnExit"_s)->isChecked());
         QCOMPARE(m_w->checkedView(), int(frmMain::AllDrinks));
     }
 
@@ -125,8 +121,7 @@ private Q_SLOTS:
         QFile f(m_folder->databasePath());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("my notes") > 0);
         f.close();
-        QVERIFY(!open());
-        QVERIFY(MessageBox::history().value(0).text.contains(m_folder->databasePath()));
+        QVERIFY(!open() && MessageBox::history().value(0).text.contains(m_folder->databasePath()));
     }
 
     void splashShowsTheProgressAndOutlivesItsClose()
@@ -136,8 +131,7 @@ private Q_SLOTS:
         QPointer<frmSplash> alive(splash);
         splash->show();
         m_w = std::make_unique<frmMain>(m_folder->path());
-        QVERIFY(m_w->Load(splash));
-        QVERIFY(!splash->isVisible());
+        QVERIFY(m_w->Load(splash) && !splash->isVisible());
         QCOMPARE(splash->progressBar()->maximum(), 4 + 100);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(alive);
@@ -190,8 +184,7 @@ private Q_SLOTS:
                 closed = m_w->close();
         });
         act(entry)->trigger();
-        QCOMPARE(m_w->drinkListEntries(), drinks);
-        QVERIFY(act(entry)->isChecked());
+        QVERIFY(m_w->drinkListEntries() == drinks && act(entry)->isChecked());
         QCOMPARE(ReadNumber(SaveDrinkListSelection), qint64(m_w->checkedView()));
         QCOMPARE(during.contains(u"Searching for possible drinks please wait....."_s), searching);
         QVERIFY(busy && !closed);
@@ -208,12 +201,10 @@ private Q_SLOTS:
         QWidget agreeing;
         agreeing.show();
         StubbornWindow stubborn; // hidden: not asked
-        QVERIFY(m_w->close());
-        QVERIFY(!agreeing.isVisible());
+        QVERIFY(m_w->close() && !agreeing.isVisible());
         m_w->show();
         stubborn.show();
-        QVERIFY(!m_w->close());
-        QVERIFY(m_w->isVisible() && stubborn.isVisible());
+        QVERIFY(!m_w->close() && m_w->isVisible() && stubborn.isVisible());
     }
 
     // ---- Selection, search and the recipe ----------------------------------------------------
@@ -242,15 +233,12 @@ private Q_SLOTS:
         // Past the end nothing is selected: the counter says so, the recipe stays.
         m_w->selectDrinkAt(4);
         QCOMPARE(m_w->selectedPosition(), -1);
-        QCOMPARE(panel(3), u"0 Drink of 4"_s);
-        QCOMPARE(shown(), u"SUNRISE FIZZ"_s);
+        QCOMPARE(panel(3) + u'|' + shown(), u"0 Drink of 4|SUNRISE FIZZ"_s);
         // A drink deleted by another window since the list was filled shows its name only.
         DBLib::DeleteDrink(u"MARTINI"_s);
         m_w->selectDrinkAt(1);
-        QCOMPARE(shown(), u"MARTINI"_s);
-        QCOMPARE(m_w->selectedDrinkId(), qint64(-1));
-        QVERIFY(lines->count() == 0 && c<QPlainTextEdit>(u"lblDescription"_s)->toPlainText().isEmpty());
-        QVERIFY(glass->pixmap().isNull());
+        QVERIFY(shown() == u"MARTINI"_s && m_w->selectedDrinkId() == -1);
+        QVERIFY(lines->count() == 0 && c<QPlainTextEdit>(u"lblDescription"_s)->toPlainText().isEmpty() && glass->pixmap().isNull());
     }
 
     void clickAfterReloadShowsTheDrink()
@@ -264,8 +252,7 @@ private Q_SLOTS:
         QCOMPARE(m_w->selectedPosition(), -1);
         c<QLabel>(u"lblDrink"_s)->clear();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
-        QCOMPARE(panel(3), u"2 Drink of 4"_s);
-        QCOMPARE(shown(), u"MARTINI"_s);
+        QCOMPARE(panel(3) + u'|' + shown(), u"2 Drink of 4|MARTINI"_s);
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(shown(), u"SHIRLEY"_s);
     }
@@ -324,8 +311,7 @@ private Q_SLOTS:
         act(u"mnuView_ShowFavorites"_s)->trigger();
         m_w->selectDrinkAt(0);
         act(u"mnuRemoveFromFavorites"_s)->trigger();
-        QVERIFY(m_w->drinkListEntries().isEmpty()); // out of the favourites view at once
-        QCOMPARE(favourites(), 0);
+        QVERIFY(m_w->drinkListEntries().isEmpty() && favourites() == 0); // out of the favourites view at once
         QVERIFY(act(u"mnuMarkAsFavorite"_s)->isVisible() && !act(u"mnuRemoveFromFavorites"_s)->isVisible());
         act(u"mnuView_ShowAllDrinks"_s)->trigger();
         m_w->selectDrinkAt(3);
@@ -334,8 +320,7 @@ private Q_SLOTS:
         QVERIFY(!act(u"mnuMarkAsFavorite"_s)->isVisible() && act(u"mnuRemoveFromFavorites"_s)->isVisible());
         // Other views keep the drink listed.
         act(u"mnuRemoveFromFavorites"_s)->trigger();
-        QCOMPARE(m_w->drinkListEntries(), AllFour);
-        QCOMPARE(favourites(), 0);
+        QVERIFY(m_w->drinkListEntries() == AllFour && favourites() == 0);
     }
 
     void deleteDrink()
@@ -343,17 +328,14 @@ private Q_SLOTS:
         QVERIFY(open());
         m_w->selectDrinkAt(1);
         act(u"mnuDelete"_s)->trigger(); // the default answer is No
-        QCOMPARE(MessageBox::history().value(0).answer, QMessageBox::No);
+        QVERIFY(MessageBox::history().value(0).answer == QMessageBox::No && m_w->drinkListEntries() == AllFour);
         QCOMPARE(MessageBox::history().value(0).title, u"Delete Confirmation"_s);
-        QCOMPARE(m_w->drinkListEntries(), AllFour);
         MessageBox::setNextAnswer(QMessageBox::Yes);
         act(u"mnuDelete"_s)->trigger();
-        QCOMPARE(DBLib::FindDrinkID(u"MARTINI"_s), qint64(-1));
-        QVERIFY(!m_w->drinkListEntries().contains(u"MARTINI"_s));
+        QVERIFY(DBLib::FindDrinkID(u"MARTINI"_s) == -1 && !m_w->drinkListEntries().contains(u"MARTINI"_s));
         // The neighbour moved up into the row but is neither selected nor shown.
         QCOMPARE(m_w->selectedPosition(), -1);
-        QCOMPARE(panel(3), u"0 Drink of 3"_s);
-        QCOMPARE(shown(), u"MARTINI"_s);
+        QCOMPARE(panel(3) + u'|' + shown(), u"0 Drink of 3|MARTINI"_s);
         // The search still finds the entries after the removed one.
         auto* search = c<QLineEdit>(u"txtSearch"_s);
         QTest::keyClicks(search, u"SU"_s);
@@ -396,8 +378,7 @@ private Q_SLOTS:
         m_w->selectDrinkAt(int(m_w->drinkListEntries().size()) - 1);
         QCOMPARE(shown(), QString(300, u'W'));
         QTest::qWait(50);
-        QCOMPARE(m_w->size(), size);
-        QVERIFY(c<QLabel>(u"lblDrink"_s)->width() < m_w->width());
+        QVERIFY(m_w->size() == size && c<QLabel>(u"lblDrink"_s)->width() < m_w->width());
     }
 
     // A stock saved while a stock view is shown brings the list up to date at once.
@@ -441,9 +422,8 @@ private Q_SLOTS:
             child<QPushButton>(modal, "cmdUpdate")->click();
         }), u"Modify Drink"_s);
         QVERIFY(MessageBox::history().isEmpty());
-        QCOMPARE(shown(), u"DRY MARTINI"_s);
-        QCOMPARE(c<QListWidget>(u"lstIngredients"_s)->item(0)->text(), u"2 1/2 oz Gin"_s);
-        QCOMPARE(panel(3), u"1 Drink of 4"_s);
+        QCOMPARE(shown() + u'|' + c<QListWidget>(u"lstIngredients"_s)->item(0)->text() + u'|' + panel(3),
+                 u"DRY MARTINI|2 1/2 oz Gin|1 Drink of 4"_s);
         QCOMPARE(m_w->selectedDrinkId(), DBLib::FindDrinkID(u"DRY MARTINI"_s));
     }
 

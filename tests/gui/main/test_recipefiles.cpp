@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 // Importing and exporting recipe files from the main window: the menu entries, dropping files on
 // the window, the Cancel button, the summary, the list afterwards.
 class TestRecipeFiles : public QObject
@@ -29,27 +31,14 @@ class TestRecipeFiles : public QObject
     std::unique_ptr<TestDataFolder> m_folder;
     std::unique_ptr<frmMain> m_main;
 
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(m_folder->file(name));
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot write");
-        f.write(bytes);
-        return f.fileName();
-    }
-    QByteArray drinks(int count)
+    QString write(const QString& name, const QByteArray& bytes) { return writeFile(m_folder->file(name), bytes); }
+    // A JSON file of that many drinks of one Gin line, "Imported 0" on.
+    static QByteArray drinks(int count)
     {
         QJsonArray array;
-        for (int i = 0; i < count; ++i) {
-            QJsonObject gin;
-            gin.insert(QStringLiteral("name"), QStringLiteral("Gin"));
-            gin.insert(QStringLiteral("amount"), 2);
-            gin.insert(QStringLiteral("units"), QStringLiteral("oz"));
-            QJsonObject drink;
-            drink.insert(QStringLiteral("name"), QStringLiteral("Imported %1").arg(i));
-            drink.insert(QStringLiteral("ingredients"), QJsonArray{gin});
-            array.append(drink);
-        }
+        for (int i = 0; i < count; ++i)
+            array.append(QJsonObject{{u"name"_s, u"Imported %1"_s.arg(i)},
+                                     {u"ingredients"_s, QJsonArray{QJsonObject{{u"name"_s, u"Gin"_s}, {u"amount"_s, 2}}}}});
         return QJsonDocument(array).toJson();
     }
 
@@ -63,49 +52,41 @@ private Q_SLOTS:
         m_main = std::make_unique<frmMain>(m_folder->path());
         QVERIFY(m_main->Load());
     }
-    void cleanup()
-    {
-        m_main.reset();
-        m_folder.reset();
-    }
+    void cleanup() { m_main.reset(); m_folder.reset(); }
 
     void importFromTheMenu()
     {
-        const int before = int(m_main->drinkListEntries().size());
-        FileDialog::setNextFileName(write(QStringLiteral("three.json"), drinks(3)) + QLatin1Char('\n') +
-                                    write(QStringLiteral("bad.json"), "[{"));
-        m_main->findChild<QAction*>(QStringLiteral("mnuImport"))->trigger();
-        QCOMPARE(int(m_main->drinkListEntries().size()), before + 3);
-        QVERIFY(m_main->drinkListEntries().contains(QStringLiteral("IMPORTED 2")));
-        const MessageBox::Shown& summary = MessageBox::history().last();
-        QCOMPARE(summary.title, QStringLiteral("Import Recipes"));
-        QVERIFY(summary.text.contains(QStringLiteral("Drinks added: 3")));
-        QVERIFY(summary.text.contains(QStringLiteral("bad.json: not imported")));
-        QVERIFY(m_main->findChild<QAction*>(QStringLiteral("mnuExit"))->isEnabled());
+        const qsizetype before = m_main->drinkListEntries().size();
+        FileDialog::setNextFileName(write(u"three.json"_s, drinks(3)) + u'\n' + write(u"bad.json"_s, "[{"));
+        m_main->findChild<QAction*>(u"mnuImport"_s)->trigger();
+        QVERIFY(m_main->drinkListEntries().size() == before + 3 && m_main->drinkListEntries().contains(u"IMPORTED 2"_s));
+        const QString summary = MessageBox::history().last().title + u": "_s + MessageBox::history().last().text;
+        QVERIFY2(summary.startsWith(u"Import Recipes: "_s) && summary.contains(u"Drinks added: 3"_s) &&
+                     summary.contains(u"bad.json: not imported"_s), qPrintable(summary));
+        QVERIFY(m_main->findChild<QAction*>(u"mnuExit"_s)->isEnabled());
         QVERIFY(!mainControl<QPushButton>(m_main, "cmdCancelImport")->isVisible());
     }
 
     void cancelKeepsNothingOfTheFile()
     {
-        const int before = int(m_main->drinkListEntries().size());
+        const qsizetype before = m_main->drinkListEntries().size();
         // The import lets the window work between records; the click lands there.
         QTimer::singleShot(0, m_main.get(), [this] { mainControl<QPushButton>(m_main, "cmdCancelImport")->click(); });
-        m_main->ImportRecipes({write(QStringLiteral("many.json"), drinks(200))});
-        QCOMPARE(int(m_main->drinkListEntries().size()), before);
-        QCOMPARE(DBLib::FindDrinkID(QStringLiteral("IMPORTED 0")), -1);
-        QVERIFY(MessageBox::history().last().text.contains(QStringLiteral("cancelled")));
+        m_main->ImportRecipes({write(u"many.json"_s, drinks(200))});
+        QVERIFY(m_main->drinkListEntries().size() == before && DBLib::FindDrinkID(u"IMPORTED 0"_s) == -1);
+        QVERIFY(MessageBox::history().last().text.contains(u"cancelled"_s));
     }
 
     void droppedFilesAreImported()
     {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(write(QStringLiteral("drop.json"), drinks(1)))});
+        data.setUrls({QUrl::fromLocalFile(write(u"drop.json"_s, drinks(1)))});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_main.get(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_main.get(), &drop);
-        QTRY_VERIFY(m_main->drinkListEntries().contains(QStringLiteral("IMPORTED 0")));
+        QTRY_VERIFY(m_main->drinkListEntries().contains(u"IMPORTED 0"_s));
     }
 
     void exportSelectedOrAll_data()
@@ -115,31 +96,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::newRow("only the selected drink") << int(QMessageBox::Yes) << true << QString();
         QTest::newRow("the whole list") << int(QMessageBox::No) << false << QString();
-        QTest::newRow("a folder that is not there") << int(QMessageBox::Yes) << true << QStringLiteral("gone/");
+        QTest::newRow("a folder that is not there") << int(QMessageBox::Yes) << true << u"gone/"_s;
     }
     void exportSelectedOrAll()
     {
         QFETCH(int, answer);
         QFETCH(bool, onlySelected);
         QFETCH(QString, folder);
-        m_main->selectDrinkNamed(QStringLiteral("MARGARITA"));
-        const QString path = m_folder->file(folder + QStringLiteral("out"));
-        FileDialog::setNextFileName(path, QStringLiteral("Spreadsheet, CSV (*.csv)"));
+        m_main->selectDrinkNamed(u"MARGARITA"_s);
+        const QString path = m_folder->file(folder + u"out"_s);
+        FileDialog::setNextFileName(path, u"Spreadsheet, CSV (*.csv)"_s);
         MessageBox::clearHistory();
         MessageBox::setNextAnswer(MessageBox::Button(answer));
-        m_main->findChild<QAction*>(QStringLiteral("mnuExport"))->trigger();
+        m_main->findChild<QAction*>(u"mnuExport"_s)->trigger();
         // A failure is said and nothing claims success; success says where the file went.
-        const QString status = m_main->findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"))->text();
+        const QString status = m_main->findChild<QLabel*>(u"StatusBar1Panel1"_s)->text();
         QCOMPARE(MessageBox::history().size(), folder.isEmpty() ? 1 : 2);
-        QCOMPARE(status.contains(QStringLiteral("exported to")), folder.isEmpty());
+        QCOMPARE(status.contains(u"exported to"_s), folder.isEmpty());
         if (!folder.isEmpty())
             return;
-        QFile f(path + QStringLiteral(".csv"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QString csv = QString::fromUtf8(f.readAll());
-        QVERIFY(csv.startsWith(QStringLiteral("drink,glass,directions,amount,ingredient,non_alcoholic")));
-        QVERIFY(csv.contains(QStringLiteral("MARGARITA,Margarita Glass")));
-        QCOMPARE(csv.contains(QStringLiteral("\r\nMOJITO,")), !onlySelected);
+        const QString csv = QString::fromUtf8(fileBytes(path + u".csv"_s));
+        QVERIFY(csv.startsWith(u"drink,glass,directions,amount,ingredient,non_alcoholic"_s));
+        QVERIFY(csv.contains(u"MARGARITA,Margarita Glass"_s));
+        QCOMPARE(csv.contains(u"\r\nMOJITO,"_s), !onlySelected);
     }
 };
 

@@ -37,10 +37,7 @@ QByteArray documentOf(const QString& drinkName)
 
 const QString thanks = u"Transfer Complete.  Thank you for your submission"_s;
 
-QString neverAsk()
-{
-    return ModuleRegistry::ReadText(ModuleRegistry::NeverAsk);
-}
+QString neverAsk() { return ModuleRegistry::ReadText(ModuleRegistry::NeverAsk); }
 
 QString cell(const frmUpdate& w, int row, int column)
 {
@@ -236,18 +233,14 @@ private Q_SLOTS:
         QVERIFY(!w.chkNeverAskAgain->isChecked());
         QTest::mouseClick(w.OKButton, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(w.statusText(), thanks, Patience);
-        QVERIFY(w.OKButton->isHidden());
         QCOMPARE(w.CancelButton->text(), u"&OK"_s);
-        QVERIFY(w.CancelButton->isEnabled() && w.CancelButton->isDefault());
+        QVERIFY(w.OKButton->isHidden() && w.CancelButton->isEnabled() && w.CancelButton->isDefault());
         QCOMPARE(queryNumber("SELECT Submitted FROM Drinks WHERE ID = ?1", {id}), 1);
         const QStringList kept = QDir(documents.filePath(u"in"_s)).entryList(QDir::Files);
         QCOMPARE(kept.size(), 1);
-        QFile f(documents.filePath(u"in/"_s + kept.value(0)));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(f.readAll()), ExportDrink(id));
+        QCOMPARE(QString::fromUtf8(fileBytes(documents.filePath(u"in/"_s + kept.value(0)))), ExportDrink(id));
         QTest::mouseClick(w.CancelButton, Qt::LeftButton);
-        QVERIFY(!w.isVisible());
-        QCOMPARE(neverAsk(), u"0"_s);
+        QVERIFY(!w.isVisible() && neverAsk() == u"0"_s);
     }
 
     void submissionOutcomes_data()
@@ -331,8 +324,7 @@ private Q_SLOTS:
             w.show();
             QTest::qWait(20);
         }
-        QCOMPARE(w.isVisible(), open);
-        QCOMPARE(w.chkNeverAskAgain->isChecked(), tick);
+        QVERIFY(w.isVisible() == open && w.chkNeverAskAgain->isChecked() == tick);
         QCOMPARE(neverAsk(), after);
     }
 };

@@ -191,11 +191,10 @@ private Q_SLOTS:
         // One card, offered under the drink's name.
         m_answer.paper = QPageSize(QPageSize::Letter);
         QCOMPARE(PrintCommands::PrintDrinkToIndexCard(nullptr, u"SCREWDRIVER"_s).documents, 1);
-        QCOMPARE(readPdf(m_answer.pdf).pages, QList<QSizeF>{QSizeF(360, 216)});
-        QCOMPARE(m_answer.docName, u"SCREWDRIVER"_s);
+        QVERIFY(readPdf(m_answer.pdf).pages == QList<QSizeF>{QSizeF(360, 216)} && m_answer.docName == u"SCREWDRIVER"_s);
 
-        QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"SCREWDRIVER"_s));
-        QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"MARTINI"_s));
+        QVERIFY(PrintCommands::AddDrinkToPrintList(nullptr, queue, u"SCREWDRIVER"_s) &&
+                PrintCommands::AddDrinkToPrintList(nullptr, queue, u"MARTINI"_s));
         const QStringList collected = queue.readLines();
         m_answer.copies = 2;
         QCOMPARE(PrintCommands::PrintPrintList(nullptr, queue).documents, 2);
@@ -203,9 +202,7 @@ private Q_SLOTS:
         const PdfText pdf = readPdf(m_answer.pdf);
         QCOMPARE(pdf.find(u"MARTINI"_s).size(), 2);
         QVERIFY(pdf.find(u"SCREWDRIVER"_s).first().box.top() < pdf.find(u"MARTINI"_s).first().box.top());
-        QVERIFY(queue.isCollecting());
-        QCOMPARE(queue.readLines(), collected);
-        QCOMPARE(MessageBox::history().size(), 1);
+        QVERIFY(queue.isCollecting() && queue.readLines() == collected && MessageBox::history().size() == 1);
     }
 
     void selectionWindowControls()
@@ -253,9 +250,8 @@ private Q_SLOTS:
         m_answer.copies = 2;
         child<QPushButton>(&window, "cmdPrintRegular")->click();
         const PdfText pdf = readPdf(m_answer.pdf);
-        QCOMPARE(pdf.find(u"MARTINI"_s).size(), 2);
-        QCOMPARE(pdf.find(u"SCREWDRIVER"_s).size(), 2);
-        QVERIFY(pdf.find(u"GIMLET"_s).isEmpty());
+        QCOMPARE(QList<qsizetype>({pdf.find(u"MARTINI"_s).size(), pdf.find(u"SCREWDRIVER"_s).size(), pdf.find(u"GIMLET"_s).size()}),
+                 QList<qsizetype>({2, 2, 0}));
         QVERIFY(pdf.find(u"MARTINI"_s).first().box.top() < pdf.find(u"SCREWDRIVER"_s).first().box.top());
         QCOMPARE(queue.isCollecting(), collecting);
         const QStringList names = queue.readLines().filter(QRegularExpression(u"^ {4}[A-Z]+$"_s));

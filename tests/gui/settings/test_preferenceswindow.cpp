@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 class TestPreferencesWindow : public QObject
 {
     Q_OBJECT
@@ -40,12 +42,9 @@ class TestPreferencesWindow : public QObject
             if (window->isVisible())
                 window->reject();
         });
-        m_main->findChild<QAction*>(QStringLiteral("mnuPreferences"))->trigger();
+        m_main->findChild<QAction*>(u"mnuPreferences"_s)->trigger();
     }
-    static QPushButton* ok(frmPreferences* w)
-    {
-        return child<QDialogButtonBox>(w, "buttons")->button(QDialogButtonBox::Ok);
-    }
+    static QPushButton* ok(frmPreferences* w) { return child<QDialogButtonBox>(w, "buttons")->button(QDialogButtonBox::Ok); }
 
 private Q_SLOTS:
     void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
@@ -59,19 +58,15 @@ private Q_SLOTS:
         QVERIFY(m_main->Load());
         m_main->show();
     }
-    void cleanup()
-    {
-        m_main.reset();
-        m_folder.reset();
-    }
+    void cleanup() { m_main.reset(); m_folder.reset(); }
 
     void okKeepsTheValuesAndTheMainWindowFollows()
     {
-        m_main->selectDrinkNamed(QStringLiteral("MARGARITA"));
-        QVERIFY(mainControl<QLabel>(m_main, "lblMaths")->text().contains(QStringLiteral("88.8 ml (3.0 oz)")));
+        m_main->selectDrinkNamed(u"MARGARITA"_s);
+        QVERIFY(mainControl<QLabel>(m_main, "lblMaths")->text().contains(u"88.8 ml (3.0 oz)"_s));
         withPreferences([](frmPreferences* w) {
             QCOMPARE(child<QLabel>(w, "lblDataFolder")->text().isEmpty(), false);
-            child<QLineEdit>(w, "txtServiceAddress")->setText(QStringLiteral("https://bar.example"));
+            child<QLineEdit>(w, "txtServiceAddress")->setText(u"https://bar.example"_s);
             child<QSpinBox>(w, "spinTimeout")->setValue(45);
             child<QComboBox>(w, "cmbUnitsFirst")->setCurrentIndex(1);
             child<QComboBox>(w, "cmbStandardDrink")->setCurrentIndex(1);
@@ -79,12 +74,11 @@ private Q_SLOTS:
             ok(w)->click();
             QVERIFY(!w->isVisible());
         });
-        QCOMPARE(OnlineSettings::ServiceRoot(), QUrl(QStringLiteral("https://bar.example")));
+        QCOMPARE(OnlineSettings::ServiceRoot(), QUrl(u"https://bar.example"_s));
         QCOMPARE(OnlineSettings::RequestTimeoutMs(), 45000);
         const QString figures = mainControl<QLabel>(m_main, "lblMaths")->text();
-        QVERIFY2(figures.contains(QStringLiteral("3.0 oz (88.8 ml)")) && figures.contains(QStringLiteral("UK 8 g")),
-                 qPrintable(figures));
-        QVERIFY(m_main->findChild<QAction*>(QStringLiteral("mnuView_CountSubstitutes"))->isChecked());
+        QVERIFY2(figures.contains(u"3.0 oz (88.8 ml)"_s) && figures.contains(u"UK 8 g"_s), qPrintable(figures));
+        QVERIFY(m_main->findChild<QAction*>(u"mnuView_CountSubstitutes"_s)->isChecked());
     }
 
     void badValuesAreRefusedAndCancelChangesNothing()
@@ -92,38 +86,34 @@ private Q_SLOTS:
         const Preferences::Values before = Preferences::Load();
         withPreferences([](frmPreferences* w) {
             auto* address = child<QLineEdit>(w, "txtServiceAddress");
-            address->setText(QStringLiteral("gopher://old.example"));
+            address->setText(u"gopher://old.example"_s);
             ok(w)->click();
-            QVERIFY(w->isVisible());
-            QVERIFY(MessageBox::history().last().text.contains(QStringLiteral("http://")));
+            QVERIFY(w->isVisible() && MessageBox::history().last().text.contains(u"http://"_s));
             QCOMPARE(w->focusWidget(), address);
-            child<QLineEdit>(w, "txtCompanyName")->setText(QStringLiteral("Elsewhere"));
+            child<QLineEdit>(w, "txtCompanyName")->setText(u"Elsewhere"_s);
             w->reject();
         });
         const Preferences::Values after = Preferences::Load();
-        QCOMPARE(after.serviceAddress, before.serviceAddress);
-        QCOMPARE(after.companyName, before.companyName);
+        QVERIFY(after.serviceAddress == before.serviceAddress && after.companyName == before.companyName);
     }
 
     void testConnection()
     {
         QTemporaryDir documents;
-        ExchangeService service({documents.path(), documents.filePath(QStringLiteral("in"))});
+        ExchangeService service({documents.path(), documents.filePath(u"in"_s)});
         QString error;
         const quint16 port = service.start(QHostAddress::LocalHost, 0, &error);
         QVERIFY2(port, qPrintable(error));
         withPreferences([port](frmPreferences* w) {
-            child<QLineEdit>(w, "txtServiceAddress")->setText(QStringLiteral("http://127.0.0.1:%1").arg(port));
-            child<QPushButton>(w, "cmdTestConnection")->click();
-            QTRY_VERIFY(!MessageBox::history().isEmpty());
-            QVERIFY2(MessageBox::history().last().text.contains(QStringLiteral("answers.")),
-                     qPrintable(MessageBox::history().last().text));
-            MessageBox::clearHistory();
             // Nothing listens on port 1.
-            child<QLineEdit>(w, "txtServiceAddress")->setText(QStringLiteral("http://127.0.0.1:1"));
-            child<QPushButton>(w, "cmdTestConnection")->click();
-            QTRY_VERIFY(!MessageBox::history().isEmpty());
-            QVERIFY(MessageBox::history().last().text.contains(QStringLiteral("does not answer")));
+            for (const auto& [address, said] : {std::pair(u"http://127.0.0.1:%1"_s.arg(port), u"answers."_s),
+                                                std::pair(u"http://127.0.0.1:1"_s, u"does not answer"_s)}) {
+                MessageBox::clearHistory();
+                child<QLineEdit>(w, "txtServiceAddress")->setText(address);
+                child<QPushButton>(w, "cmdTestConnection")->click();
+                QTRY_VERIFY(!MessageBox::history().isEmpty());
+                QVERIFY2(MessageBox::history().last().text.contains(said), qPrintable(MessageBox::history().last().text));
+            }
         });
     }
 };

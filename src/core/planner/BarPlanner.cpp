@@ -173,6 +173,7 @@ struct Tracker::State
 
     quint64 indexVersion = 0;
     const DBLib::RecipeIndex* index = nullptr;
+    size_t splitFrom = Tracker::SplitFrom;
     Options options;
     QList<DBLib::Ingredient> catalogue;
     std::unique_ptr<Bar> bar;
@@ -191,7 +192,15 @@ struct Tracker::State
     std::vector<int> missing; // tracked per entry
     std::vector<quint8> substituted;
 
-    int makeable = 0;
+    // The drinks that can be made now, and per place, over the drinks missing at most
+    // sequenceLength: those a purchase would complete, and those it would bring closer.
+    struct Counts
+    {
+        int makeable = 0;
+        std::vector<int> completes;
+        std::vector<int> closer;
+    };
+    Counts counts;
     std::vector<Group> ones; // per place
     std::unordered_map<quint64, Group> twos; // by the pair's two name ranks, the first's high
     // The pairs' keys in name order with their groups (empty ones are dropped when the answer is
@@ -206,17 +215,13 @@ struct Tracker::State
         return it->second;
     }
     std::vector<int> byRank; // the place of each name rank
-    // Per place, over the drinks missing at most sequenceLength: those a purchase would complete,
-    // and those it would bring closer.
-    std::vector<int> completes;
-    std::vector<int> closer;
 
     void build(const DBLib::RecipeIndex& from, const QList<DBLib::Ingredient>& cat, const Options& o);
     void follow(const QList<DBLib::Ingredient>& cat);
     void evaluate(quint32 e);
     // Counts the entry in (sign +1) or out (-1) of the drinks that can be made and the sequence's
     // counts; its group is the caller's.
-    void apply(quint32 e, int sign);
+    void apply(quint32 e, int sign, Counts& into) const;
     // The group of an entry missing one (its place) or two (TwoMissingKey and the pair's key).
     static constexpr quint64 TwoMissingKey = quint64(1) << 63;
     quint64 groupKey(quint32 e) const
@@ -321,13 +326,13 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
     missingCount.assign(entries.size(), 0);
     missing.assign(entries.size() * tracked, -1);
     substituted.assign(entries.size(), 0);
-    makeable = 0;
+    counts.makeable = 0;
     ones.assign(places, Group{});
     twos.clear();
     twoOrder.clear();
     twoNew.clear();
-    completes.assign(places, 0);
-    closer.assign(places, 0);
+    counts.completes.assign(places, 0);
+    counts.closer.assign(places, 0);
     // The groups filled in one go: their drinks sorted once, each appended in name order.
     struct Hit
     {
@@ -339,7 +344,7 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
     std::vector<Hit> hits;
     for (quint32 e = 0; e < entries.size(); ++e) {
         evaluate(e);
-        apply(e, +1);
+        apply(e, +1, counts);
         if (missingCount[e] == 1 || missingCount[e] == 2)
             hits.push_back({groupKey(e), entries[e].place, e});
     }
@@ -378,9 +383,12 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
             }
         }
     }
-    // Out under the old stock (the stand-in names are only read when a group's drinks are made),
-    // back in under the new. The groups are mended once each, not per drink: a popular
-    // ingredient moves thousands of drinks into or out of one group.
+    // Each touched drink is counted out, worked out under the new stock and counted in (the
+    // counts' rule reads the substitute groups only, the same under either stock; the stand-in
+    // names are only read when a group's drinks are made). Many drinks are done in two parts at
+    // once, each with counts and group moves of its own, added up after.
+    bar = std::move(next);
+    catalogue = cat;
     struct Move
     {
         quint64 key;
@@ -392,22 +400,50 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
             return std::tie(key, in, place) < std::tie(other.key, other.in, other.place);
         }
     };
-    std::vector<Move> moves;
+    struct Part
+    {
+        Counts counts;
+        std::vector<Move> moves;
+    };
     const auto grouped = [&](quint32 e) { return missingCount[e] == 1 || missingCount[e] == 2; };
-    for (const quint32 e : touched) {
-        if (grouped(e))
-            moves.push_back({groupKey(e), false, entries[e].place, e});
-        apply(e, -1);
+    const auto followPart = [&](std::span<const quint32> drinks, Part& part) {
+        part.counts.completes.assign(size_t(bar->size()), 0);
+        part.counts.closer.assign(size_t(bar->size()), 0);
+        for (const quint32 e : drinks) {
+            if (grouped(e))
+                part.moves.push_back({groupKey(e), false, entries[e].place, e});
+            apply(e, -1, part.counts);
+            evaluate(e);
+            apply(e, +1, part.counts);
+            if (grouped(e))
+                part.moves.push_back({groupKey(e), true, entries[e].place, e});
+        }
+        std::sort(part.moves.begin(), part.moves.end());
+    };
+    const size_t half = touched.size() >= splitFrom ? touched.size() / 2 : touched.size();
+    Part first;
+    Part second;
+    {
+        QFuture<void> other;
+        if (half < touched.size())
+            other = QtConcurrent::run([&] { followPart(std::span(touched).subspan(half), second); });
+        const struct Join
+        {
+            QFuture<void>& work;
+            ~Join() { work.waitForFinished(); }
+        } join{other};
+        followPart(std::span(touched).first(half), first);
     }
-    bar = std::move(next);
-    catalogue = cat;
-    for (const quint32 e : touched) {
-        evaluate(e);
-        apply(e, +1);
-        if (grouped(e))
-            moves.push_back({groupKey(e), true, entries[e].place, e});
+    std::vector<Move> moves(first.moves.size() + second.moves.size());
+    std::merge(first.moves.begin(), first.moves.end(), second.moves.begin(), second.moves.end(), moves.begin());
+    for (const Part* part : {&first, &second}) {
+        counts.makeable += part->counts.makeable;
+        for (size_t p = 0; p < part->counts.completes.size(); ++p) {
+            counts.completes[p] += part->counts.completes[p];
+            counts.closer[p] += part->counts.closer[p];
+        }
     }
-    std::sort(moves.begin(), moves.end());
+
     std::vector<char> leaving(entries.size(), 0);
     std::vector<quint32> arriving;
     std::vector<quint32> merged;
@@ -464,19 +500,19 @@ void Tracker::State::evaluate(quint32 e)
     substituted[e] = standIn ? 1 : 0;
 }
 
-void Tracker::State::apply(quint32 e, int sign)
+void Tracker::State::apply(quint32 e, int sign, Counts& into) const
 {
     const std::span<const int> miss = missingOf(e);
     const size_t count = missingCount[e];
     if (count == 0) {
-        makeable += sign;
+        into.makeable += sign;
         return;
     }
     if (candidate(e)) {
         for (const int option : miss) {
-            closer[size_t(option)] += sign;
+            into.closer[size_t(option)] += sign;
             if (count == 1 || std::all_of(miss.begin(), miss.end(), [&](int r) { return bar->covers(option, r); }))
-                completes[size_t(option)] += sign;
+                into.completes[size_t(option)] += sign;
         }
     }
 }
@@ -506,8 +542,8 @@ QStringList Tracker::State::standInsOf(quint32 e) const
 QList<Purchase> Tracker::State::sequence() const
 {
     const size_t places = size_t(bar->size());
-    std::vector<int> complete = completes;
-    std::vector<int> close = closer;
+    std::vector<int> complete = counts.completes;
+    std::vector<int> close = counts.closer;
     std::vector<char> covered(places, 0);
     std::vector<int> remaining;
     const auto remainingOf = [&](quint32 e) {
@@ -586,30 +622,38 @@ Analysis Tracker::State::answer()
     };
     const auto ingredientAt = [&](int place) { return Ingredient{bar->idAt(place), bar->at(place).name}; };
 
-    // The sequence reads the counts only, not the groups: it is worked out beside the lists.
-    QFuture<QList<Purchase>> shopping = QtConcurrent::run([this] { return sequence(); });
-
     Analysis analysis;
-    analysis.makeableNow = makeable;
+    analysis.makeableNow = counts.makeable;
 
-    // Most drinks first, then by name.
-    std::vector<int> oneOrder;
-    for (size_t p = 0; p < ones.size(); ++p) {
-        if (!ones[p].entries.empty())
-            oneOrder.push_back(int(p));
-    }
-    std::sort(oneOrder.begin(), oneOrder.end(), [&](int a, int b) {
-        const size_t na = ones[size_t(a)].entries.size();
-        const size_t nb = ones[size_t(b)].entries.size();
-        return na != nb ? na > nb : rank[size_t(a)] < rank[size_t(b)];
+    // The groups of one missing and then the sequence are made on another thread while this one
+    // makes the pairs: they share no group, and the sequence reads the counts only.
+    QFuture<void> beside = QtConcurrent::run([&] {
+        // Most drinks first, then by name.
+        std::vector<int> oneOrder;
+        for (size_t p = 0; p < ones.size(); ++p) {
+            if (!ones[p].entries.empty())
+                oneOrder.push_back(int(p));
+        }
+        std::sort(oneOrder.begin(), oneOrder.end(), [&](int a, int b) {
+            const size_t na = ones[size_t(a)].entries.size();
+            const size_t nb = ones[size_t(b)].entries.size();
+            return na != nb ? na > nb : rank[size_t(a)] < rank[size_t(b)];
+        });
+        analysis.oneMissing.reserve(qsizetype(oneOrder.size()));
+        analysis.buyNext.reserve(qsizetype(oneOrder.size()));
+        for (const int p : oneOrder) {
+            Group& group = ones[size_t(p)];
+            analysis.oneMissing.append({ingredientAt(p), drinksOf(group)});
+            analysis.buyNext.append({ingredientAt(p), int(group.entries.size())});
+        }
+        analysis.sequence = sequence();
     });
-    analysis.oneMissing.reserve(qsizetype(oneOrder.size()));
-    analysis.buyNext.reserve(qsizetype(oneOrder.size()));
-    for (const int p : oneOrder) {
-        Group& group = ones[size_t(p)];
-        analysis.oneMissing.append({ingredientAt(p), drinksOf(group)});
-        analysis.buyNext.append({ingredientAt(p), int(group.entries.size())});
-    }
+    // Whatever happens here, the other thread is done with this frame before it goes.
+    const struct Join
+    {
+        QFuture<void>& work;
+        ~Join() { work.waitForFinished(); }
+    } join{beside};
 
     // The pairs in name order: the new ones merged in, the empty ones dropped. A counting sort by
     // size (most first) keeps that order among equals.
@@ -643,11 +687,11 @@ Analysis Tracker::State::answer()
         analysis.twoMissing.append({ingredientAt(first), ingredientAt(second), drinksOf(*pair->second)});
     }
 
-    analysis.sequence = shopping.result();
+    beside.waitForFinished();
     return analysis;
 }
 
-Tracker::Tracker() = default;
+Tracker::Tracker(size_t splitFrom) : m_splitFrom(std::max<size_t>(1, splitFrom)) {}
 Tracker::~Tracker() = default;
 Tracker::Tracker(Tracker&&) noexcept = default;
 Tracker& Tracker::operator=(Tracker&&) noexcept = default;
@@ -657,6 +701,7 @@ Analysis Tracker::analyse(const DBLib::RecipeIndex& index, const QList<DBLib::In
     if (!m_state || m_state->index != &index || m_state->indexVersion != index.version() ||
         !sameOptions(m_state->options, options) || !sameBar(m_state->catalogue, catalogue)) {
         m_state = std::make_unique<State>();
+        m_state->splitFrom = m_splitFrom;
         m_state->build(index, catalogue, options);
     } else {
         m_state->follow(catalogue);

@@ -82,7 +82,9 @@ struct Analysis
 class Tracker
 {
 public:
-    Tracker();
+    // A stock change that touches at least splitFrom drinks is followed in two parts at once.
+    static constexpr size_t SplitFrom = 8192;
+    explicit Tracker(size_t splitFrom = SplitFrom);
     ~Tracker();
     Tracker(Tracker&&) noexcept;
     Tracker& operator=(Tracker&&) noexcept;
@@ -98,6 +100,7 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
     quint64 m_shapeSeen = 0;
+    size_t m_splitFrom;
 };
 
 // The analysis of the index's recipes against the catalogue's stock marks, worked out afresh.

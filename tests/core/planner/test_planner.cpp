@@ -261,11 +261,22 @@ private Q_SLOTS:
     // A tracker kept over a random series of stock changes answers as an analysis worked out afresh
     // each time; changes other than the stock (a group, a non-alcoholic mark, a new drink) are
     // noticed too.
-    void trackerFollowsChanges_data() { sequenceTotalsHoldWhenBought_data(); }
+    void trackerFollowsChanges_data()
+    {
+        QTest::addColumn<bool>("substitutes");
+        QTest::addColumn<bool>("nonAlcoholicOnly");
+        QTest::addColumn<int>("splitFrom"); // drinks touched from which a change is followed in two parts
+        QTest::newRow("plain") << false << false << int(Tracker::SplitFrom);
+        QTest::newRow("substitutes") << true << false << int(Tracker::SplitFrom);
+        QTest::newRow("non-alcoholic, substitutes") << true << true << int(Tracker::SplitFrom);
+        QTest::newRow("plain, in two parts") << false << false << 2;
+        QTest::newRow("substitutes, in two parts") << true << false << 2;
+    }
     void trackerFollowsChanges()
     {
         QFETCH(bool, substitutes);
         QFETCH(bool, nonAlcoholicOnly);
+        QFETCH(int, splitFrom);
         QRandomGenerator random(11);
         addRandomDrinks(random, 120);
         DBLib::Database().exec(QStringLiteral("UPDATE Ingredients SET Substitute = '3' WHERE ID % 3 = 0"));
@@ -273,7 +284,7 @@ private Q_SLOTS:
         Options o;
         o.substitutes = substitutes;
         o.nonAlcoholicOnly = nonAlcoholicOnly;
-        Tracker tracker;
+        Tracker tracker{size_t(splitFrom)};
         for (int step = 0; step < 60; ++step) {
             const DBLib::Ingredient& some = catalogue.at(int(random.bounded(catalogue.size())));
             if (step == 20) {

@@ -698,15 +698,21 @@ Tracker& Tracker::operator=(Tracker&&) noexcept = default;
 
 Analysis Tracker::analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)
 {
-    if (!m_state || m_state->index != &index || m_state->indexVersion != index.version() ||
-        !sameOptions(m_state->options, options) || !sameBar(m_state->catalogue, catalogue)) {
-        m_state = std::make_unique<State>();
-        m_state->splitFrom = m_splitFrom;
-        m_state->build(index, catalogue, options);
-    } else {
-        m_state->follow(catalogue);
+    try {
+        if (!m_state || m_state->index != &index || m_state->indexVersion != index.version() ||
+            !sameOptions(m_state->options, options) || !sameBar(m_state->catalogue, catalogue)) {
+            m_state = std::make_unique<State>();
+            m_state->splitFrom = m_splitFrom;
+            m_state->build(index, catalogue, options);
+        } else {
+            m_state->follow(catalogue);
+        }
+        return m_state->answer();
+    } catch (...) {
+        // Half followed is not followed: the next analysis starts afresh.
+        m_state.reset();
+        throw;
     }
-    return m_state->answer();
 }
 
 Analysis Tracker::analyse(const Options& options)
@@ -721,8 +727,9 @@ Analysis Tracker::analyse(const Options& options)
             i.inStock = std::binary_search(stocked.begin(), stocked.end(), i.id);
         return analyse(index, catalogue, options);
     }
-    m_shapeSeen = shape;
-    return analyse(index, DBLib::IngredientCatalogue(), options);
+    Analysis analysis = analyse(index, DBLib::IngredientCatalogue(), options);
+    m_shapeSeen = shape; // only once the catalogue read is the state's
+    return analysis;
 }
 
 Analysis Analyse(const DBLib::RecipeIndex& index, const QList<DBLib::Ingredient>& catalogue, const Options& options)

@@ -181,7 +181,7 @@ struct Tracker::State
     size_t tracked = 2; // missing ingredients followed per drink
 
     std::vector<Entry> entries;
-    std::vector<int> entryPlaces; // entry e's lines as places: [placeStart[e] .. placeStart[e + 1])
+    std::vector<int> entryPlaces; // entry e's ingredients as places: [placeStart[e] .. placeStart[e + 1])
     std::vector<quint32> placeStart{0};
     std::vector<quint32> usersStart; // the entries using place p: users[usersStart[p] .. usersStart[p + 1])
     std::vector<quint32> users;
@@ -289,37 +289,25 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
                 entryPlaces.resize(mark);
                 return;
             }
-            entryPlaces.push_back(dense);
+            // An ingredient named on two lines is one place (the first line's).
+            if (std::find(entryPlaces.begin() + std::ptrdiff_t(mark), entryPlaces.end(), dense) == entryPlaces.end())
+                entryPlaces.push_back(dense);
         }
         entries.push_back({id, place, &name});
         placeStart.push_back(quint32(entryPlaces.size()));
     });
 
     usersStart.assign(places + 1, 0);
-    std::vector<quint32> stamp(places, 0);
-    for (quint32 e = 0; e < entries.size(); ++e) {
-        for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
-            const size_t p = size_t(entryPlaces[i]);
-            if (stamp[p] != e + 1) {
-                stamp[p] = e + 1;
-                ++usersStart[p + 1];
-            }
-        }
-    }
+    for (const int p : entryPlaces)
+        ++usersStart[size_t(p) + 1];
     for (size_t p = 0; p < places; ++p)
         usersStart[p + 1] += usersStart[p];
     users.assign(usersStart.back(), 0);
     {
         std::vector<quint32> fill(usersStart.begin(), usersStart.end() - 1);
-        std::fill(stamp.begin(), stamp.end(), 0);
         for (quint32 e = 0; e < entries.size(); ++e) {
-            for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i) {
-                const size_t p = size_t(entryPlaces[i]);
-                if (stamp[p] != e + 1) {
-                    stamp[p] = e + 1;
-                    users[fill[p]++] = e;
-                }
-            }
+            for (quint32 i = placeStart[e]; i < placeStart[e + 1]; ++i)
+                users[fill[size_t(entryPlaces[i])]++] = e;
         }
     }
 

@@ -79,6 +79,11 @@ private Q_SLOTS:
         const QString figures = mainControl<QLabel>(m_main, "lblMaths")->text();
         QVERIFY2(figures.contains(u"3.0 oz (88.8 ml)"_s) && figures.contains(u"UK 8 g"_s), qPrintable(figures));
         QVERIFY(m_main->findChild<QAction*>(u"mnuView_CountSubstitutes"_s)->isChecked());
+        // Opened again, the window shows what was kept.
+        withPreferences([](frmPreferences* w) {
+            QCOMPARE(child<QComboBox>(w, "cmbStandardDrink")->currentIndex(), 1);
+            QCOMPARE(child<QComboBox>(w, "cmbUnitsFirst")->currentIndex(), 1);
+        });
     }
 
     void badValuesAreRefusedAndCancelChangesNothing()

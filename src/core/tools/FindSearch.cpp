@@ -3,14 +3,10 @@
 #include "core/store/DBLib.h"
 #include "core/store/Lib.h"
 
-#include <QFuture>
 #include <QHash>
-#include <QtConcurrent>
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
-#include <span>
 
 namespace FindSearch {
 
@@ -84,20 +80,17 @@ int letterStart(const QString& name, const Lib::LetterIndex& index)
     return 0;
 }
 
-// The hits (in list order) found in entries [from, to) of a main list that is in list order, as
-// every view fills it: one merge of the two. Nothing when the list turns out not to be in that
-// order (the entry before `from` is compared too).
-std::optional<QStringList> mergedHits(std::span<const QString> sortedHits, const QStringList& mainEntries, qsizetype from,
-                                      qsizetype to, const Lib::LetterIndex& index)
+// The hits (in list order) found in a main list that is in list order, as every view fills it:
+// one merge of the two. Nothing when the list turns out not to be in that order.
+std::optional<QStringList> mergedHits(const QStringList& sortedHits, const QStringList& mainEntries,
+                                      const Lib::LetterIndex& index)
 {
     QStringList hits;
     ListKey entry, previous, hit;
-    size_t j = 0;
+    qsizetype j = 0;
     if (j < sortedHits.size())
-        hit.set(&sortedHits[j]);
-    if (from > 0)
-        previous.set(&mainEntries.at(from - 1));
-    for (qsizetype i = from; i < to; ++i) {
+        hit.set(&sortedHits.at(j));
+    for (qsizetype i = 0; i < mainEntries.size(); ++i) {
         entry.set(&mainEntries.at(i));
         if (i > 0 && compareInList(previous, entry) > 0)
             return std::nullopt;
@@ -105,7 +98,7 @@ std::optional<QStringList> mergedHits(std::span<const QString> sortedHits, const
         int order = 1;
         while (j < sortedHits.size() && (order = compareInList(hit, entry)) < 0) {
             if (++j < sortedHits.size())
-                hit.set(&sortedHits[j]);
+                hit.set(&sortedHits.at(j));
         }
         // Equal hits (the same name): a name's last place counts, so they wait for the last of
         // its copies in the list.
@@ -116,7 +109,7 @@ std::optional<QStringList> mergedHits(std::span<const QString> sortedHits, const
                 if (counted)
                     hits.append(entry.name());
                 if (++j < sortedHits.size())
-                    hit.set(&sortedHits[j]);
+                    hit.set(&sortedHits.at(j));
             }
         }
         std::swap(previous, entry);
@@ -124,64 +117,15 @@ std::optional<QStringList> mergedHits(std::span<const QString> sortedHits, const
     return hits;
 }
 
-// A long list is merged in two parts at once: the entries before `splitAt` with the hits before
-// its entry, and the rest with the rest.
-std::optional<QStringList> mergedHits(const QStringList& sortedHits, const QStringList& mainEntries,
-                                      const Lib::LetterIndex& index, qsizetype splitAt)
-{
-    const std::span<const QString> hits(sortedHits.constData(), size_t(sortedHits.size()));
-    if (splitAt <= 0 || splitAt >= mainEntries.size())
-        return mergedHits(hits, mainEntries, 0, mainEntries.size(), index);
-    ListKey boundary, hit;
-    boundary.set(&mainEntries.at(splitAt));
-    const size_t firstHits = size_t(std::partition_point(hits.begin(), hits.end(), [&](const QString& name) {
-                                        hit.set(&name);
-                                        return compareInList(hit, boundary) < 0;
-                                    }) -
-                                    hits.begin());
-    QFuture<std::optional<QStringList>> rest = QtConcurrent::run([&] {
-        return mergedHits(hits.subspan(firstHits), mainEntries, splitAt, mainEntries.size(), index);
-    });
-    std::optional<QStringList> first = mergedHits(hits.first(firstHits), mainEntries, 0, splitAt, index);
-    std::optional<QStringList> second = rest.result();
-    if (!first || !second)
-        return std::nullopt;
-    first->append(std::move(*second));
-    return first;
-}
-
-// The store's hits in list order; many are sorted in two halves at once, then merged.
-QStringList sortedForList(const QStringList& storeHits)
-{
-    constexpr qsizetype TwoHalvesFrom = 20000;
-    QStringList first = storeHits;
-    if (storeHits.size() < TwoHalvesFrom) {
-        Lib::SortForList(first);
-        return first;
-    }
-    first = storeHits.first(storeHits.size() / 2);
-    QStringList second = storeHits.sliced(storeHits.size() / 2);
-    QFuture<void> sorting = QtConcurrent::run([&] { Lib::SortForList(second); });
-    Lib::SortForList(first);
-    sorting.waitForFinished();
-    QStringList sorted;
-    sorted.reserve(storeHits.size());
-    std::merge(first.cbegin(), first.cend(), second.cbegin(), second.cend(), std::back_inserter(sorted), Lib::ListLess);
-    return sorted;
-}
-
 } // namespace
 
-QStringList HitsInMainList(const QStringList& storeHits, const QStringList& mainEntries, const Lib::LetterIndex& index,
-                           qsizetype splitAt)
+QStringList HitsInMainList(const QStringList& storeHits, const QStringList& mainEntries, const Lib::LetterIndex& index)
 {
     if (storeHits.isEmpty())
         return {};
-    const QStringList sorted = sortedForList(storeHits);
-    constexpr qsizetype TwoPartsFrom = 100000;
-    if (splitAt < 0)
-        splitAt = mainEntries.size() >= TwoPartsFrom ? mainEntries.size() / 2 : 0;
-    if (std::optional<QStringList> merged = mergedHits(sorted, mainEntries, index, splitAt))
+    QStringList sorted = storeHits;
+    Lib::SortForList(sorted);
+    if (std::optional<QStringList> merged = mergedHits(sorted, mainEntries, index))
         return *merged;
     // Any other list: each hit's last position in it answers "is it at or after its letter's
     // start" in one look-up.

@@ -29,10 +29,8 @@ QStringList Search(const Request& request, const QStringList& mainEntries, const
                    const DBLib::FindProgress& progress = {});
 
 // The store's hits that stand in the main list at or after the first entry of their capital
-// initial (anywhere for any other first character), sorted once. A long list is gone through in
-// two parts at once, split at splitAt (by default its middle; 0: not split; tests choose).
-QStringList HitsInMainList(const QStringList& storeHits, const QStringList& mainEntries, const Lib::LetterIndex& index,
-                           qsizetype splitAt = -1);
+// initial (anywhere for any other first character), sorted once.
+QStringList HitsInMainList(const QStringList& storeHits, const QStringList& mainEntries, const Lib::LetterIndex& index);
 
 // Where a clicked hit is selected: the first entry that begins with the hit, letter case aside;
 // -1 when none does.

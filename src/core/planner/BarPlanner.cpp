@@ -143,6 +143,21 @@ bool sameBar(const QList<DBLib::Ingredient>& a, const QList<DBLib::Ingredient>& 
     return true;
 }
 
+// Work handed to another thread uses this frame: whatever happens here, that thread is done before
+// the frame goes. Its failure is taken by an explicit wait; here it can only be dropped, since this
+// runs while another failure is already on its way out.
+struct Join
+{
+    QFuture<void>& work;
+    ~Join()
+    {
+        try {
+            work.waitForFinished();
+        } catch (...) {
+        }
+    }
+};
+
 bool sameOptions(const Options& a, const Options& b)
 {
     return a.substitutes == b.substitutes && a.nonAlcoholicOnly == b.nonAlcoholicOnly &&
@@ -415,12 +430,9 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
         QFuture<void> other;
         if (half < touched.size())
             other = QtConcurrent::run([&] { followPart(std::span(touched).subspan(half), second); });
-        const struct Join
-        {
-            QFuture<void>& work;
-            ~Join() { work.waitForFinished(); }
-        } join{other};
+        const Join join{other};
         followPart(std::span(touched).first(half), first);
+        other.waitForFinished(); // a failure of the other part comes out here
     }
     std::vector<Move> moves(first.moves.size() + second.moves.size());
     std::merge(first.moves.begin(), first.moves.end(), second.moves.begin(), second.moves.end(), moves.begin());
@@ -636,12 +648,7 @@ Analysis Tracker::State::answer()
         }
         analysis.sequence = sequence();
     });
-    // Whatever happens here, the other thread is done with this frame before it goes.
-    const struct Join
-    {
-        QFuture<void>& work;
-        ~Join() { work.waitForFinished(); }
-    } join{beside};
+    const Join join{beside};
 
     // The pairs in name order: the new ones merged in, the empty ones dropped. A counting sort by
     // size (most first) keeps that order among equals.

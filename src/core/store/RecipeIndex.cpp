@@ -93,30 +93,14 @@ void RecipeIndex::invalidate()
     ++drinkRowChanges;
 }
 
-RecipeIndex::OwnWrites::OwnWrites()
-{
-    ++ownWrites;
-}
-
-RecipeIndex::OwnWrites::~OwnWrites()
-{
-    --ownWrites;
-}
+RecipeIndex::OwnWrites::OwnWrites() : WriteScope(ownWrites) {}
 
 quint64 RecipeIndex::catalogueGeneration()
 {
     return outsideChanges() + catalogueChanges;
 }
 
-RecipeIndex::NamesKept::NamesKept()
-{
-    ++namesKept;
-}
-
-RecipeIndex::NamesKept::~NamesKept()
-{
-    --namesKept;
-}
+RecipeIndex::NamesKept::NamesKept() : WriteScope(namesKept) {}
 
 quint64 RecipeIndex::drinkListGeneration()
 {
@@ -134,15 +118,7 @@ void RecipeIndex::catalogueChanged()
     ++catalogueShapeChanges;
 }
 
-RecipeIndex::MarksOnly::MarksOnly()
-{
-    ++marksOnly;
-}
-
-RecipeIndex::MarksOnly::~MarksOnly()
-{
-    --marksOnly;
-}
+RecipeIndex::MarksOnly::MarksOnly() : WriteScope(marksOnly) {}
 
 quint64 RecipeIndex::catalogueShapeGeneration()
 {

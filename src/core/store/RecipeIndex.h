@@ -24,25 +24,35 @@ public:
     // Forgets everything; the next current() rebuilds from the file.
     static void invalidate();
 
+    // While one lives, a count of one kind of the store's own writes is raised; the guards below
+    // are of this kind.
+    class WriteScope
+    {
+    public:
+        WriteScope(const WriteScope&) = delete;
+        WriteScope& operator=(const WriteScope&) = delete;
+
+    protected:
+        explicit WriteScope(int& count) : m_count(count) { ++m_count; }
+        ~WriteScope() { --m_count; }
+
+    private:
+        int& m_count;
+    };
+
     // Recipe rows written other than through the store's drink writer (a raw statement, the starter
     // data) make the index stale; the writer marks its own writes with this guard.
-    class OwnWrites
+    class OwnWrites : WriteScope
     {
     public:
         OwnWrites();
-        ~OwnWrites();
-        OwnWrites(const OwnWrites&) = delete;
-        OwnWrites& operator=(const OwnWrites&) = delete;
     };
     // Writes that change drinks' marks and flags only, not which drinks there are or their names,
     // say so with this guard; other writes to the drinks change the list of drinks.
-    class NamesKept
+    class NamesKept : WriteScope
     {
     public:
         NamesKept();
-        ~NamesKept();
-        NamesKept(const NamesKept&) = delete;
-        NamesKept& operator=(const NamesKept&) = delete;
     };
     // Counts changes of the list of drinks and their names (ours, rollbacks, another program's
     // commits), so a list read from the file can be kept until it changes.
@@ -58,13 +68,10 @@ public:
     static void catalogueChanged();
     // Writes to the catalogue that change its stock and shopping-list marks only say so with this
     // guard; the count below then stays.
-    class MarksOnly
+    class MarksOnly : WriteScope
     {
     public:
         MarksOnly();
-        ~MarksOnly();
-        MarksOnly(const MarksOnly&) = delete;
-        MarksOnly& operator=(const MarksOnly&) = delete;
     };
     // Counts changes of the catalogue other than its stock and shopping-list marks.
     static quint64 catalogueShapeGeneration();

@@ -77,7 +77,12 @@ public:
 
     // The same test on the engine's own UTF-8 form of a stored text, for the scan of every drink,
     // without making new strings for each row. Stored plain ASCII lies 17 above ASCII, which UTF-8
-    // writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above.
+    // writes as one byte up to 0x7F and as 0xC2 followed by 0x80..0x90 above; stored Latin-1 letters
+    // (crème, purée) come as 0xC2, 0xC3 or 0xC4 and a second byte. The text is read into plain
+    // capitals one byte at a time, each byte by a table chosen by the byte before it, without
+    // branches. A Latin-1 letter other than "ß" has no ASCII capital, so for an ASCII needle it is a
+    // character that matches nothing; "ß", anything past Latin-1 and malformed text are decoded in
+    // full instead.
     bool matches(QByteArrayView stored, Scratch& scratch) const
     {
         if (stored.isEmpty())
@@ -87,40 +92,60 @@ public:
         char* out = plain.data();
         const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
         const qsizetype n = stored.size();
-        static const std::array<short, 256> single = singleByteCapitals();
+        static const QuickReading reading;
+        unsigned after = 0; // the kind of lead byte just read, 0 for none
+        unsigned seen = 0;
         for (qsizetype i = 0; i < n; ++i) {
-            const short c = single[bytes[i]];
-            if (c >= 0) {
-                *out++ = char(c);
-                continue;
-            }
-            // 0xC2 and a second byte: a stored character from "o" to DEL.
-            if (bytes[i] != 0xC2 || i + 1 >= n || bytes[i + 1] < 0x80 || bytes[i + 1] >= Lib::TextShift + 0x80)
-                return matchesDecoded(stored, scratch.text);
-            char plain = char(bytes[++i] - Lib::TextShift);
-            if (plain >= 'a' && plain <= 'z')
-                plain = char(plain - ('a' - 'A'));
-            *out++ = plain;
+            const unsigned step = reading.steps[after][bytes[i]];
+            *out = char(step & 0xFF);
+            out += (step >> 8) & 1;
+            seen |= step;
+            after = reading.leadKind[bytes[i]];
         }
+        if (after != 0 || (seen & QuickReading::Unsure) != 0 || (!m_asciiNeedle && (seen & QuickReading::NotAscii) != 0))
+            return matchesDecoded(stored, scratch.text);
         // The capitals of ASCII text are ASCII.
         const std::string_view haystack(plain.data(), size_t(out - plain.data()));
         return m_asciiNeedle && haystack.find(m_upperAscii) != std::string_view::npos;
     }
 
 private:
-    // For each byte that is a whole stored ASCII character: its plain capital; -1 for any other.
-    static std::array<short, 256> singleByteCapitals()
+    // The tables of the quick reading. steps[k][byte] says what a byte gives after a lead byte of
+    // kind k (0 none, 1..3 for 0xC2..0xC4): in the low bits the plain capital, then whether it is
+    // written (a lead byte is not), whether it stands for a letter past ASCII, and whether the text
+    // must be decoded in full.
+    struct QuickReading
     {
-        std::array<short, 256> table;
-        table.fill(-1);
-        for (unsigned byte = Lib::TextShift; byte < 0x80; ++byte) {
-            char plain = char(byte - Lib::TextShift);
-            if (plain >= 'a' && plain <= 'z')
-                plain = char(plain - ('a' - 'A'));
-            table[byte] = short(plain);
+        static constexpr unsigned Written = 0x100;
+        static constexpr unsigned NotAscii = 0x200;
+        static constexpr unsigned Unsure = 0x400;
+
+        std::array<std::array<unsigned short, 256>, 4> steps{};
+        std::array<unsigned char, 256> leadKind{};
+
+        QuickReading()
+        {
+            const auto capital = [](unsigned plain) {
+                return plain >= 'a' && plain <= 'z' ? plain - ('a' - 'A') : plain;
+            };
+            for (auto& row : steps)
+                row.fill(Unsure);
+            for (unsigned byte = Lib::TextShift; byte < 0x80; ++byte)
+                steps[0][byte] = static_cast<unsigned short>(capital(byte - Lib::TextShift) | Written);
+            for (unsigned kind = 1; kind <= 3; ++kind) {
+                const unsigned lead = 0xC1 + kind;
+                leadKind[lead] = static_cast<unsigned char>(kind);
+                steps[0][lead] = 0;
+                for (unsigned second = 0x80; second < 0xC0; ++second) {
+                    const unsigned plain = ((lead & 0x1F) << 6 | (second & 0x3F)) - Lib::TextShift;
+                    if (plain < 0x80)
+                        steps[kind][second] = static_cast<unsigned short>(capital(plain) | Written);
+                    else if (plain <= 0xFF && plain != 0xDF) // 0xDF: "ß", whose capital is "SS"
+                        steps[kind][second] = static_cast<unsigned short>(0x80 | Written | NotAscii);
+                }
+            }
         }
-        return table;
-    }
+    };
 
     // Any other stored text: decoded and upper-cased in full, as matches(QString) does. Well-formed
     // UTF-8 whose every character has a plain form is decoded into the reused buffer; anything else

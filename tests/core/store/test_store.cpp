@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -756,6 +757,14 @@ private Q_SLOTS:
         QTest::newRow("accented") << text(u"Crème de cassis"_s) << u"CRÈME"_s << 1;
         QTest::newRow("accented needle, plain text") << text(u"Creme de cassis"_s) << u"crème"_s << 0;
         QTest::newRow("first character past ASCII") << text(u"\u0080x"_s) << u"\u0080X"_s << 1;
+        // Latin-1 letters have no ASCII capital but "ß" ("SS"); letters past Latin-1 may have one.
+        QTest::newRow("accented letter between") << text(u"Purée, then muddle"_s) << u"E, THEN"_s << 1;
+        QTest::newRow("accented letter is no plain one") << text(u"purée"_s) << u"REE"_s << 0;
+        QTest::newRow("sharp s") << text(u"Weißbier"_s) << u"ssb"_s << 1;
+        QTest::newRow("micro sign") << text(u"5 µl"_s) << u"ML"_s << 0;
+        QTest::newRow("last Latin-1 letter") << text(u"ÿes"_s) << u"ES"_s << 1;
+        QTest::newRow("dotless i") << text(u"Rakı"_s) << u"KI"_s << 1;
+        QTest::newRow("lead byte last") << QByteArray("ab\xC3") << u"PQ"_s << 1;
         // Stored, U+FEEE is a byte order mark, which reading the column drops at the start.
         QTest::newRow("byte order mark first") << text(u"\uFEEEabc"_s) << u"\uFEEEA"_s << 0;
         QTest::newRow("empty needle") << text(u"anything"_s) << QString() << 1;
@@ -793,6 +802,37 @@ private Q_SLOTS:
         QCOMPARE(DrinksWithDescriptionContaining(replacement).names.size(), asText.contains(QChar::ReplacementCharacter));
         if (!stored.startsWith("\xEF\xBB\xBF") && !asText.contains(QChar::ReplacementCharacter))
             QCOMPARE(ContainsTextIgnoringCase(Lib::DecodeText(asText), needle), bool(found));
+    }
+
+    // The scan of the column against the test of each decoded text, over random texts mixing plain,
+    // Latin-1 and other letters whose capitals differ in length or leave Latin-1.
+    void findScanAgreesWithDecodedText()
+    {
+        const QString letters = u"aAmMoOsSzZ ,.\u00E9\u00C8\u00DF\u00B5\u00FF\u0131\u017F\u0100\uFB01\u20AC"_s;
+        QRandomGenerator random(17);
+        const auto randomText = [&](int longest) {
+            QString text;
+            for (int n = int(random.bounded(longest + 1)); n > 0; --n)
+                text += letters.at(int(random.bounded(letters.size())));
+            return text;
+        };
+        QStringList texts;
+        for (int id = 1; id <= 300; ++id) {
+            texts << randomText(14);
+            ExecuteSql(u"INSERT INTO Drinks (ID, Name, Description) VALUES (?1, ?2, ?3)"_s,
+                       {id, Lib::EncodeText(u"D%1"_s.arg(id, 3, 10, QChar(u'0'))), Lib::EncodeText(texts.last())});
+        }
+        for (int round = 0; round < 60; ++round) {
+            const QString& source = texts.at(int(random.bounded(texts.size())));
+            const int from = int(random.bounded(source.size() + 1));
+            QString needle = round % 3 ? source.mid(from, 1 + int(random.bounded(3))) : randomText(3);
+            needle = round % 2 ? needle.toUpper() : needle.toLower();
+            QStringList expected;
+            for (int i = 0; i < texts.size(); ++i)
+                if (ContainsTextIgnoringCase(texts.at(i), needle))
+                    expected << u"D%1"_s.arg(i + 1, 3, 10, QChar(u'0'));
+            QCOMPARE(DrinksWithDescriptionContaining(needle).names, expected);
+        }
     }
 
     // A large table is read in two halves at once: the same drinks in the same order as one pass,

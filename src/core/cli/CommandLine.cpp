@@ -115,7 +115,7 @@ QJsonArray names(const QList<Planner::Drink>& drinks)
 {
     QJsonArray array;
     for (const Planner::Drink& d : drinks)
-        array.append(d.name);
+        array.append(d.name.toString());
     return array;
 }
 

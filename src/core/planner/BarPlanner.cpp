@@ -177,7 +177,7 @@ struct Tracker::State
     {
         qint64 id;
         quint32 place; // in name order
-        const QString* name; // the index's, valid while its version holds
+        QStringView name; // in names
     };
     struct Group
     {
@@ -196,6 +196,8 @@ struct Tracker::State
     size_t tracked = 2; // missing ingredients followed per drink
 
     std::vector<Entry> entries;
+    // The entries' names, copied from the index (which may change while an answer is kept).
+    std::shared_ptr<std::vector<QString>> names;
     std::vector<int> entryPlaces; // entry e's ingredients as places: [placeStart[e] .. placeStart[e + 1])
     std::vector<quint32> placeStart{0};
     std::vector<quint32> usersStart; // the entries using place p: users[usersStart[p] .. usersStart[p + 1])
@@ -232,7 +234,25 @@ struct Tracker::State
     std::vector<int> byRank; // the place of each name rank
 
     void build(const DBLib::RecipeIndex& from, const QList<DBLib::Ingredient>& cat, const Options& o);
-    void follow(const QList<DBLib::Ingredient>& cat);
+    // A drink leaving (in false) or joining a group.
+    struct Move
+    {
+        Move() = default;
+        Move(quint64 group, bool joining, quint32 place, quint32 entry)
+            : key(group), order(quint64(joining) << 63 | quint64(place) << 32 | entry)
+        {}
+        quint64 key = 0;
+        quint64 order = 0; // leaving before joining, then in name order; the entry in the low half
+        bool in() const { return order >> 63; }
+        quint32 entry() const { return quint32(order); }
+        bool operator<(const Move& other) const
+        {
+            return key != other.key ? key < other.key : order < other.order;
+        }
+    };
+    // Works out the touched drinks and the counts again; the groups are mended by mend().
+    std::vector<Move> follow(const QList<DBLib::Ingredient>& cat);
+    void mend(std::span<const Move> moves);
     void evaluate(quint32 e);
     // Counts the entry in (sign +1) or out (-1) of the drinks that can be made and the sequence's
     // counts; its group is the caller's.
@@ -248,7 +268,8 @@ struct Tracker::State
         return TwoMissingKey | (quint64(quint32(low)) << 32) | quint32(high);
     }
     QStringList standInsOf(quint32 e) const;
-    Analysis answer();
+    // The answer, once the groups are mended by these moves.
+    Analysis answer(const std::vector<Move>& moves = {});
     QList<Purchase> sequence() const;
     std::span<const int> missingOf(quint32 e) const
     {
@@ -291,6 +312,7 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
     }
 
     entries.clear();
+    names = std::make_shared<std::vector<QString>>();
     entryPlaces.clear();
     placeStart.assign(1, 0);
     from.forEachDrinkWithName([&](qint64 id, quint32 place, const QString& name, std::span<const qint64> lines) {
@@ -308,9 +330,12 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
             if (std::find(entryPlaces.begin() + std::ptrdiff_t(mark), entryPlaces.end(), dense) == entryPlaces.end())
                 entryPlaces.push_back(dense);
         }
-        entries.push_back({id, place, &name});
+        names->push_back(name);
+        entries.push_back({id, place, QStringView()});
         placeStart.push_back(quint32(entryPlaces.size()));
     });
+    for (size_t e = 0; e < entries.size(); ++e)
+        entries[e].name = names->at(e);
 
     usersStart.assign(places + 1, 0);
     for (const int p : entryPlaces)
@@ -364,7 +389,7 @@ void Tracker::State::build(const DBLib::RecipeIndex& from, const QList<DBLib::In
 // A stock change: the entries using an ingredient whose state changed (in stock, stood in, or
 // which stocked ingredient stands in for it) are taken out of the answer and put back as they are
 // now.
-void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
+std::vector<Tracker::State::Move> Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
 {
     auto next = std::make_unique<Bar>(cat, options);
     std::vector<int> changed;
@@ -392,17 +417,6 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
     // once, each with counts and group moves of its own, added up after.
     bar = std::move(next);
     catalogue = cat;
-    struct Move
-    {
-        quint64 key;
-        bool in;
-        quint32 place;
-        quint32 entry;
-        bool operator<(const Move& other) const
-        {
-            return std::tie(key, in, place) < std::tie(other.key, other.in, other.place);
-        }
-    };
     struct Part
     {
         Counts counts;
@@ -414,12 +428,12 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
         part.counts.closer.assign(size_t(bar->size()), 0);
         for (const quint32 e : drinks) {
             if (grouped(e))
-                part.moves.push_back({groupKey(e), false, entries[e].place, e});
+                part.moves.emplace_back(groupKey(e), false, entries[e].place, e);
             apply(e, -1, part.counts);
             evaluate(e);
             apply(e, +1, part.counts);
             if (grouped(e))
-                part.moves.push_back({groupKey(e), true, entries[e].place, e});
+                part.moves.emplace_back(groupKey(e), true, entries[e].place, e);
         }
         std::sort(part.moves.begin(), part.moves.end());
     };
@@ -444,6 +458,13 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
         }
     }
 
+    return moves;
+}
+
+// Each group a move touches is mended once: its leaving drinks taken out, its arriving ones merged
+// in (in name order), its drink list marked to be made again.
+void Tracker::State::mend(std::span<const Move> moves)
+{
     std::vector<char> leaving(entries.size(), 0);
     std::vector<quint32> arriving;
     std::vector<quint32> merged;
@@ -455,17 +476,17 @@ void Tracker::State::follow(const QList<DBLib::Ingredient>& cat)
         bool out = false;
         arriving.clear();
         for (; i < moves.size() && moves[i].key == key; ++i) {
-            if (moves[i].in) {
-                arriving.push_back(moves[i].entry);
+            if (moves[i].in()) {
+                arriving.push_back(moves[i].entry());
             } else {
-                leaving[moves[i].entry] = 1;
+                leaving[moves[i].entry()] = 1;
                 out = true;
             }
         }
         if (out) {
             std::erase_if(group.entries, [&](quint32 e) { return leaving[e] != 0; });
             for (size_t m = run; m < i; ++m)
-                leaving[moves[m].entry] = 0;
+                leaving[moves[m].entry()] = 0;
         }
         if (!arriving.empty()) {
             merged.resize(group.entries.size() + arriving.size());
@@ -608,14 +629,14 @@ QList<Purchase> Tracker::State::sequence() const
     return bought;
 }
 
-Analysis Tracker::State::answer()
+Analysis Tracker::State::answer(const std::vector<Move>& moves)
 {
     const auto drinksOf = [&](Group& group) -> const QList<Drink>& {
         if (group.dirty) {
             group.drinks.clear();
             group.drinks.reserve(qsizetype(group.entries.size()));
             for (const quint32 e : group.entries)
-                group.drinks.append({entries[e].id, *entries[e].name, standInsOf(e)});
+                group.drinks.append({entries[e].id, entries[e].name, standInsOf(e)});
             group.dirty = false;
         }
         return group.drinks;
@@ -624,10 +645,18 @@ Analysis Tracker::State::answer()
 
     Analysis analysis;
     analysis.makeableNow = counts.makeable;
+    analysis.drinkNames = names;
 
-    // The groups of one missing and then the sequence are made on another thread while this one
-    // makes the pairs: they share no group, and the sequence reads the counts only.
+    // The sequence reads the counts only: it is made on another thread from the start. The groups
+    // of one missing are mended and listed on a second while this one does the pairs (they share
+    // no group; the moves come sorted, those to groups of one first).
+    QFuture<void> buying = QtConcurrent::run([&] { analysis.sequence = sequence(); });
+    const Join joinBuying{buying};
+    const auto firstPair = std::partition_point(moves.begin(), moves.end(),
+                                                [](const Move& m) { return !(m.key & TwoMissingKey); });
+
     QFuture<void> beside = QtConcurrent::run([&] {
+        mend(std::span(moves.begin(), firstPair));
         // Most drinks first, then by name.
         std::vector<int> oneOrder;
         for (size_t p = 0; p < ones.size(); ++p) {
@@ -646,9 +675,9 @@ Analysis Tracker::State::answer()
             analysis.oneMissing.append({ingredientAt(p), drinksOf(group)});
             analysis.buyNext.append({ingredientAt(p), int(group.entries.size())});
         }
-        analysis.sequence = sequence();
     });
     const Join join{beside};
+    mend(std::span(firstPair, moves.end()));
 
     // The pairs in name order: the new ones merged in, the empty ones dropped. A counting sort by
     // size (most first) keeps that order among equals.
@@ -683,6 +712,7 @@ Analysis Tracker::State::answer()
     }
 
     beside.waitForFinished();
+    buying.waitForFinished();
     return analysis;
 }
 
@@ -699,10 +729,9 @@ Analysis Tracker::analyse(const DBLib::RecipeIndex& index, const QList<DBLib::In
             m_state = std::make_unique<State>();
             m_state->splitFrom = m_splitFrom;
             m_state->build(index, catalogue, options);
-        } else {
-            m_state->follow(catalogue);
+            return m_state->answer();
         }
-        return m_state->answer();
+        return m_state->answer(m_state->follow(catalogue));
     } catch (...) {
         // Half followed is not followed: the next analysis starts afresh.
         m_state.reset();

@@ -5,8 +5,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <memory>
+#include <vector>
 
 namespace DBLib {
 class RecipeIndex;
@@ -30,7 +32,8 @@ struct Options
 struct Drink
 {
     qint64 id = 0;
-    QString name;
+    // Held by the Analysis this drink came from: valid while a copy of that Analysis lives.
+    QStringView name;
     // "<stocked> for <recipe's ingredient>" for each line a substitute makes available.
     QStringList standIns;
 };
@@ -74,6 +77,9 @@ struct Analysis
     QList<Purchase> sequence;   // greedy, at most Options::sequenceLength
     QList<OneMissing> oneMissing; // most drinks first, then by name
     QList<TwoMissing> twoMissing; // most drinks first, then by the names
+    // The drinks' names that Drink::name views, shared by every copy of the answer and by the
+    // answers after it that name the same drinks (an answer is made without copying the names).
+    std::shared_ptr<const std::vector<QString>> drinkNames;
 };
 
 // Analyses one bar again and again. The first analysis, and one after the recipes, the catalogue

@@ -27,10 +27,10 @@ QString drinksText(int n)
     return n == 1 ? QStringLiteral("1 drink") : QStringLiteral("%1 drinks").arg(n);
 }
 
-QString drinkText(const Planner::Drink& d)
+QString drinkText(const QString& name, const Planner::Drink& d)
 {
-    return d.standIns.isEmpty() ? d.name
-                                : d.name + QStringLiteral("  (") + d.standIns.join(QStringLiteral("; ")) + QLatin1Char(')');
+    return d.standIns.isEmpty() ? name
+                                : name + QStringLiteral("  (") + d.standIns.join(QStringLiteral("; ")) + QLatin1Char(')');
 }
 
 void addDrinks(QTreeWidgetItem* group, const QList<Planner::Drink>& drinks)
@@ -38,8 +38,9 @@ void addDrinks(QTreeWidgetItem* group, const QList<Planner::Drink>& drinks)
     QList<QTreeWidgetItem*> children;
     children.reserve(drinks.size());
     for (const Planner::Drink& d : drinks) {
-        auto* item = new QTreeWidgetItem({drinkText(d)});
-        item->setData(0, DrinkRole, d.name);
+        const QString name = d.name.toString();
+        auto* item = new QTreeWidgetItem({drinkText(name, d)});
+        item->setData(0, DrinkRole, name);
         children.append(item);
     }
     group->addChildren(children);
@@ -209,8 +210,9 @@ void frmBarPlanner::showUnlocked()
         if (g.ingredient.id != id)
             continue;
         for (const Planner::Drink& d : g.drinks) {
-            auto* item = new QListWidgetItem(drinkText(d));
-            item->setData(DrinkRole, d.name);
+            const QString name = d.name.toString();
+            auto* item = new QListWidgetItem(drinkText(name, d));
+            item->setData(DrinkRole, name);
             lstUnlocked->addItem(item);
         }
     }

@@ -33,7 +33,7 @@ QStringList names(const QList<Planner::Drink>& drinks)
 {
     QStringList out;
     for (const Planner::Drink& d : drinks)
-        out << d.name;
+        out << d.name.toString();
     return out;
 }
 

@@ -108,7 +108,7 @@ private Q_SLOTS:
         frmBarPlanner* planner = openPlanner();
         auto* tree = child<QTreeWidget>(planner, "treeOneMissing");
         QTreeWidgetItem* drink = tree->topLevelItem(0)->child(0);
-        const QString name = planner->analysis().oneMissing.first().drinks.first().name;
+        const QString name = planner->analysis().oneMissing.first().drinks.first().name.toString();
         Q_EMIT tree->itemActivated(drink, 0);
         QVERIFY(m_main->findChild<QAction*>(QStringLiteral("mnuView_ShowAllDrinks"))->isChecked());
         QCOMPARE(m_main->selectedDrinkName(), name);

@@ -63,6 +63,9 @@ private Q_SLOTS:
         InputDialog::setNextAnswer(std::nullopt); // cancelled: stays as it is
         m_main->findChild<QAction*>(QStringLiteral("mnuScaleRecipe"))->trigger();
         QCOMPARE(ingredientLines().first(), QStringLiteral("6 oz Tequila"));
+        // The same drink shown again after its editor was closed unsaved: still scaled.
+        whileModal([&] { m_main->findChild<QAction*>(QStringLiteral("mnuModifyDrink"))->trigger(); });
+        QCOMPARE(ingredientLines().first(), QStringLiteral("6 oz Tequila"));
         // Another drink is shown for one again.
         m_main->selectDrinkNamed(QStringLiteral("MOJITO"));
         m_main->selectDrinkNamed(QStringLiteral("MARGARITA"));

@@ -233,6 +233,18 @@ private Q_SLOTS:
         QCOMPARE(m_reloads, 0);
     }
 
+    // Tab leaves the directions for the next control rather than typing a tab into them.
+    void tabLeavesTheDirections()
+    {
+        frmAddDrink w(nullptr, m_link);
+        showActive(w);
+        auto* directions = in<QPlainTextEdit>(w, u"txtDescription"_s);
+        directions->setFocus();
+        QTest::keyClick(directions, Qt::Key_Tab);
+        QVERIFY(!directions->hasFocus());
+        QCOMPARE(directions->toPlainText(), QString());
+    }
+
     // ---- Modify Drink ------------------------------------------------------------------------
 
     void modifyShowsTheStoredDrink_data()

@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 
 // These sizes are the chart's own texts; they are not derived from the conversion factors.
@@ -42,7 +44,8 @@ frmMeasurement::frmMeasurement(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmMeasurement"));
     setWindowTitle(QStringLiteral("Measurement Chart"));
 
-    MSFlexGrid1 = new QTableWidget(21, 3, this);
+    constexpr int rows = int(std::size(Chart));
+    MSFlexGrid1 = new QTableWidget(rows, 3, this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setHorizontalHeaderLabels({QString(), QStringLiteral("Standard"), QStringLiteral("Metric")});
     MSFlexGrid1->verticalHeader()->hide();
@@ -50,7 +53,7 @@ frmMeasurement::frmMeasurement(QWidget* parent) : QDialog(parent)
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
-    for (int row = 0; row < 21; ++row) {
+    for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < 3; ++column)
             MSFlexGrid1->setItem(row, column, new QTableWidgetItem(QString::fromUtf8(Chart[row][column])));
     }

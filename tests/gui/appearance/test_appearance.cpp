@@ -246,6 +246,11 @@ private Q_SLOTS:
         auto* tree = child<QTreeWidget>(help, "treeContents");
         QTreeWidgetItem* stock = tree->currentItem();
         QCOMPARE(stock->data(0, Qt::UserRole).toUrl().fileName(), u"stock.html"_s);
+        // The topics are the contents page's links, not its other text.
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if (*it != tree->topLevelItem(0) && (*it)->data(0, Qt::UserRole).isValid())
+                QVERIFY2((*it)->data(0, Qt::UserRole).toUrl() != HelpBrowser::contentsPage(), qPrintable((*it)->text(0)));
+        }
         // The find box steps through the page's hits and starts from the top again after the last.
         auto* findBox = child<QLineEdit>(help, "txtFind");
         auto* page = child<QTextBrowser>(help, "textBrowser");

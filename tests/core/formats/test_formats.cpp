@@ -34,7 +34,8 @@ const QByteArray Tricky =
     "  ]},\n"
     " {\"name\": \"No Ingredients\", \"ingredients\": []},\n"
     " {\"name\": \"Bad Amount\", \"ingredients\": [{\"name\": \"Gin\", \"amount\": \"lots\"}]},\n"
-    " {\"instructions\": \"nameless\", \"ingredients\": [{\"name\": \"Gin\", \"amount\": 1}]}\n"
+    " {\"instructions\": \"nameless\", \"ingredients\": [{\"name\": \"Gin\", \"amount\": 1}]},\n"
+    " {\"name\": \"Blank Line\", \"ingredients\": [{\"name\": \"Gin\", \"amount\": 1}, {\"name\": \" \"}]}\n"
     "]\n";
 
 } // namespace
@@ -60,9 +61,10 @@ private Q_SLOTS:
     void barAssistantMapping()
     {
         const ImportSummary s = Import({put(u"tricky.json"_s, Tricky)});
-        QVERIFY(s.added() == 1 && s.files.first().refused.size() == 3);
+        QVERIFY(s.added() == 1 && s.files.first().refused.size() == 4);
         for (const QString& refused : {u"record 2: the recipe of No Ingredients has no ingredients"_s, u"record 3"_s,
-                                       u"record 4: the recipe has no name"_s})
+                                       u"record 4: the recipe has no name"_s,
+                                       u"record 5: ingredient 2 of Blank Line has no name"_s})
             QVERIFY2(s.text().contains(refused), qPrintable(s.text()));
         const QString name = u"CAFÉ \"NO\u00A0№ 5\" & CO 🍸"_s;
         const auto drink = DBLib::ReadDrink(name);
